@@ -143,11 +143,18 @@ TYPED_TEST(StringBufferTest, RemoveCutsOrClosesTheGapAndIgnoresBadPositions) {
         const char* expected;
     };
     const Case cases[] = {
-        {3, 2, "abef"},       {3, 0xFFFFFFFF, "ab"}, {3, 100, "ab"},
-        {3, 4, "ab"},         {0, 1, "abcdef"},      {7, 1, "abcdef"},
-        {1, 6, ""},           {6, 1, "abcde"},       {3, 0, "abcdef"},
-        {1, 1, "bcdef"},      {3, 0xFFFFFFFE, "ab"}, // position - 1 + count wraps: still a removal
-                                                     // to the end
+        {3, 2, "abef"},
+        {3, 0xFFFFFFFF, "ab"},
+        {3, 100, "ab"},
+        {3, 4, "ab"},
+        {0, 1, "abcdef"},
+        {7, 1, "abcdef"},
+        {1, 6, ""},
+        {6, 1, "abcde"},
+        {3, 0, "abcdef"},
+        {1, 1, "bcdef"},
+        {3, 0xFFFFFFFE, "ab"}, // position - 1 + count wraps: still a removal
+                               // to the end
         {2, 0xFFFFFFFB, "a"},
     };
     for (const Case& c : cases) {
