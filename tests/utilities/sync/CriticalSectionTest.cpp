@@ -8,7 +8,8 @@
 #include "utilities/sync/CriticalSectionGuard.h"
 #include "utilities/sync/UNIX_Critical_Section.h"
 
-#include "tests/utilities/sync/BlockedThreadProbe.h"
+#include "tests/support/BlockedThreadProbe.h"
+#include "tests/support/ThrownSemaphoreCode.h"
 #include "utilities/diagnostics/ZOR_SemaphoreError.h"
 
 #include <gtest/gtest.h>
@@ -25,17 +26,6 @@
 using blocked_thread_probe::awaitBlockedIn;
 
 namespace {
-
-// The code of the ZOR_SemaphoreError that `call` throws; empty when it throws nothing.
-template <typename Call>
-std::optional<int> thrownCode(Call call) {
-    try {
-        call();
-    } catch (const ZOR_SemaphoreError& error) {
-        return error.errorCode();
-    }
-    return std::nullopt;
-}
 
 // Another thread that enters the section once, notes that it got in, and leaves.
 class Intruder {

@@ -7,7 +7,8 @@
 //===----------------------------------------------------------------------------===//
 #include "utilities/sync/UNIX_Event_Semaphore.h"
 
-#include "tests/utilities/sync/BlockedThreadProbe.h"
+#include "tests/support/BlockedThreadProbe.h"
+#include "tests/support/ThrownSemaphoreCode.h"
 #include "utilities/diagnostics/ZOR_SemaphoreError.h"
 
 #include <gtest/gtest.h>
@@ -30,16 +31,6 @@ using std::chrono::steady_clock;
 namespace {
 
 static_assert(ETIMEDOUT == 110, "the timeout code is part of the event's interface");
-
-template <typename Call>
-std::optional<int> thrownCode(Call call) {
-    try {
-        call();
-    } catch (const ZOR_SemaphoreError& error) {
-        return error.errorCode();
-    }
-    return std::nullopt;
-}
 
 struct TimeoutCase {
     int seconds;

@@ -1,4 +1,4 @@
-//===- tests/utilities/sync/BlockedThreadProbe.h - Is a thread asleep on a lock? -*- C++ -*-===//
+//===- tests/support/BlockedThreadProbe.h - Is a thread asleep on a lock? -*- C++ -*-===//
 //
 // Lets a test know, rather than guess, that another thread is blocked inside a
 // synchronization object: the thread is asleep (state S) in the futex system call on an
@@ -6,8 +6,8 @@
 // /proc/self/task/<tid>/syscall.
 //
 //===----------------------------------------------------------------------------===//
-#ifndef QIM_TESTS_UTILITIES_SYNC_BLOCKEDTHREADPROBE_H
-#define QIM_TESTS_UTILITIES_SYNC_BLOCKEDTHREADPROBE_H
+#ifndef QIM_TESTS_SUPPORT_BLOCKEDTHREADPROBE_H
+#define QIM_TESTS_SUPPORT_BLOCKEDTHREADPROBE_H
 
 #include <chrono>
 #include <cinttypes>
