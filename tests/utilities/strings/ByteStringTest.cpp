@@ -3,19 +3,19 @@
 
 #include "utilities/strings/StringPoolManager.h"
 
+#include "tests/support/StringText.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
 
+using qimtest::text;
+
 ByteString bytes(const std::string& text) {
     return ByteString(reinterpret_cast<const unsigned char*>(text.data()),
                       static_cast<unsigned int>(text.size()));
-}
-
-std::string text(const ByteString& value) {
-    return std::string(reinterpret_cast<const char*>(value.buffer()), value.length());
 }
 
 TEST(ByteStringTest, ThreePartConstructorConcatenatesUpToTheFirstAbsentPart) {
