@@ -18,20 +18,20 @@
 class CriticalSectionGuard {
 public:
     /// Enters `section`; a failing enter() propagates and leaves nothing to undo.
-    explicit CriticalSectionGuard(ZOR_Critical_Section& section) : section(section) {
-        section.enter();
+    explicit CriticalSectionGuard(ZOR_Critical_Section& section) : _section(section) {
+        _section.enter();
     }
 
     /// Leaves the section once. A failing leave() means that the guarded code has already
     /// left the section behind the guard's back or that the lock itself is broken; the
     /// destructor is noexcept, so such a failure ends the process instead of going unseen.
-    ~CriticalSectionGuard() { section.leave(); }
+    ~CriticalSectionGuard() { _section.leave(); }
 
     CriticalSectionGuard(const CriticalSectionGuard&) = delete;
     CriticalSectionGuard& operator=(const CriticalSectionGuard&) = delete;
 
 private:
-    ZOR_Critical_Section& section;
+    ZOR_Critical_Section& _section;
 };
 
 #endif

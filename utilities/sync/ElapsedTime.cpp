@@ -38,16 +38,16 @@ std::uint64_t microseconds64(const timeval& from, const timeval& to) {
 
 } // namespace
 
-ElapsedTime::ElapsedTime() : text{} {
+ElapsedTime::ElapsedTime() : _text{} {
     reset();
 }
 
 void ElapsedTime::reset() {
-    start = timeOfDay();
+    _start = timeOfDay();
 }
 
 void ElapsedTime::setStart(const timeval& newStart) {
-    start = newStart;
+    _start = newStart;
 }
 
 char* ElapsedTime::elapsed() {
@@ -63,12 +63,12 @@ unsigned int ElapsedTime::elapsedMilliseconds() {
 }
 
 char* ElapsedTime::elapsedAt(const timeval& now) const {
-    const std::uint32_t us = microsecondsModulo32(start, now);
-    std::snprintf(text, sizeof text, "%u.%6.6u", static_cast<unsigned int>(us / 1000000u),
+    const std::uint32_t us = microsecondsModulo32(_start, now);
+    std::snprintf(_text, sizeof _text, "%u.%6.6u", static_cast<unsigned int>(us / 1000000u),
                   static_cast<unsigned int>(us % 1000000u));
-    return text;
+    return _text;
 }
 
 unsigned int ElapsedTime::elapsedMillisecondsAt(const timeval& now) const {
-    return static_cast<unsigned int>(microseconds64(start, now) / 1000u);
+    return static_cast<unsigned int>(microseconds64(_start, now) / 1000u);
 }

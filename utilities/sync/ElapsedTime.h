@@ -35,7 +35,7 @@ public:
 
     /// Makes `start` the stopwatch's start, as if reset() had run at that time of day.
     /// Lets tests place the start far in the past without waiting.
-    void setStart(const timeval& start);
+    void setStart(const timeval& _start);
     /// Renders the time from the start to `now` into the text and returns it: elapsed()
     /// with the time of day given instead of read, so that results can be checked exactly.
     char* elapsedAt(const timeval& now) const;
@@ -46,9 +46,9 @@ private:
     static constexpr std::size_t textSize = 52;
 
     /// The last rendered text, zero-terminated; rewritten by the const renderers too.
-    mutable char text[textSize];
+    mutable char _text[textSize];
     /// Time of day of construction or of the last reset().
-    timeval start;
+    timeval _start;
 };
 
 #endif

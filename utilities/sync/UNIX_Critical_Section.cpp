@@ -10,8 +10,8 @@
 #include "utilities/diagnostics/TraceEntry.h"
 #include "utilities/diagnostics/ZOR_SemaphoreError.h"
 
-UNIX_Critical_Section::UNIX_Critical_Section() : owner(pthread_t()), count(0) {
-    int error = pthread_mutex_init(&mutex, nullptr);
+UNIX_Critical_Section::UNIX_Critical_Section() : _owner(pthread_t()), _count(0) {
+    int error = pthread_mutex_init(&_mutex, nullptr);
     if (error != 0)
         ZOR_SemaphoreError::throwException(error);
 }
@@ -25,41 +25,41 @@ UNIX_Critical_Section::~UNIX_Critical_Section() {
     if (isHeldBy(pthread_self())) {
         traceWarning(__PRETTY_FUNCTION__, __LINE__,
                      "critical section destroyed while its thread has entered it %u times",
-                     static_cast<unsigned int>(count));
-        count = 0;
-        owner.store(pthread_t(), std::memory_order_relaxed);
-        pthread_mutex_unlock(&mutex);
+                     static_cast<unsigned int>(_count));
+        _count = 0;
+        _owner.store(pthread_t(), std::memory_order_relaxed);
+        pthread_mutex_unlock(&_mutex);
     } else if (!isHeldBy(pthread_t())) {
         traceWarning(__PRETTY_FUNCTION__, __LINE__,
                      "critical section destroyed while another thread holds it");
     }
-    pthread_mutex_destroy(&mutex);
+    pthread_mutex_destroy(&_mutex);
 }
 
 bool UNIX_Critical_Section::isHeldBy(pthread_t thread) const {
-    return pthread_equal(owner.load(std::memory_order_relaxed), thread) != 0;
+    return pthread_equal(_owner.load(std::memory_order_relaxed), thread) != 0;
 }
 
 void UNIX_Critical_Section::enter() {
     const pthread_t self = pthread_self();
     if (isHeldBy(self)) {
-        ++count;
+        ++_count;
         return;
     }
-    int error = pthread_mutex_lock(&mutex);
+    int error = pthread_mutex_lock(&_mutex);
     if (error != 0)
         ZOR_SemaphoreError::throwException(error);
-    count = 1;
-    owner.store(self, std::memory_order_relaxed);
+    _count = 1;
+    _owner.store(self, std::memory_order_relaxed);
 }
 
 void UNIX_Critical_Section::leave() {
     if (!isHeldBy(pthread_self()))
         ZOR_SemaphoreError::throwException(-1);
-    if (--count > 0)
+    if (--_count > 0)
         return;
-    owner.store(pthread_t(), std::memory_order_relaxed);
-    int error = pthread_mutex_unlock(&mutex);
+    _owner.store(pthread_t(), std::memory_order_relaxed);
+    int error = pthread_mutex_unlock(&_mutex);
     if (error != 0)
         ZOR_SemaphoreError::throwException(error);
 }

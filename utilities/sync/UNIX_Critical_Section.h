@@ -34,16 +34,16 @@ public:
 private:
     bool isHeldBy(pthread_t thread) const;
 
-    pthread_mutex_t mutex;
+    pthread_mutex_t _mutex;
     /// The thread that holds the section; 0 while it is free. Other threads read it without
     /// the mutex (only the holder can find itself here), so it is atomic to keep that
     /// unlocked read well defined; relaxed order suffices for that comparison.
-    std::atomic<pthread_t> owner;
+    std::atomic<pthread_t> _owner;
     /// How many times the holder has entered without leaving.
-    std::uint32_t count;
+    std::uint32_t _count;
 
     static_assert(std::atomic<pthread_t>::is_always_lock_free,
-                  "the owner must be readable without a lock");
+                  "the _owner must be readable without a lock");
 };
 
 #endif

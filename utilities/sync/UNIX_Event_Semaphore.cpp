@@ -13,38 +13,38 @@
 #include <ctime>
 
 // The condition variable is zero-filled by its value-initialisation before it is set up.
-UNIX_Event_Semaphore::UNIX_Event_Semaphore() : condition{}, posted(0), postCount(0) {
-    int error = pthread_mutex_init(&mutex, nullptr);
+UNIX_Event_Semaphore::UNIX_Event_Semaphore() : _condition{}, _posted(0), _postCount(0) {
+    int error = pthread_mutex_init(&_mutex, nullptr);
     if (error != 0)
         ZOR_SemaphoreError::throwException(error);
-    error = pthread_cond_init(&condition, nullptr);
+    error = pthread_cond_init(&_condition, nullptr);
     if (error != 0) {
         // The object will not exist: release the mutex that was made for it.
-        pthread_mutex_destroy(&mutex);
+        pthread_mutex_destroy(&_mutex);
         ZOR_SemaphoreError::throwException(error);
     }
 }
 
 UNIX_Event_Semaphore::~UNIX_Event_Semaphore() {
-    pthread_mutex_destroy(&mutex);
-    pthread_cond_destroy(&condition);
+    pthread_mutex_destroy(&_mutex);
+    pthread_cond_destroy(&_condition);
 }
 
 void UNIX_Event_Semaphore::lock() {
-    int error = pthread_mutex_lock(&mutex);
+    int error = pthread_mutex_lock(&_mutex);
     if (error != 0)
         ZOR_SemaphoreError::throwException(error);
 }
 
 void UNIX_Event_Semaphore::unlock() {
-    int error = pthread_mutex_unlock(&mutex);
+    int error = pthread_mutex_unlock(&_mutex);
     if (error != 0)
         ZOR_SemaphoreError::throwException(error);
 }
 
 int UNIX_Event_Semaphore::wait(int seconds, int throwOnTimeout) {
     lock();
-    if (posted != 0) {
+    if (_posted != 0) {
         unlock();
         return 0;
     }
@@ -69,36 +69,36 @@ int UNIX_Event_Semaphore::wait() {
 // absorbed: the thread waits again, for the same deadline. A timeout that coincides with a
 // post made during the wait counts as the post, for the waiter was there when it was made.
 int UNIX_Event_Semaphore::blockUntilPosted(int seconds) {
-    const std::uint32_t postsBefore = postCount;
+    const std::uint32_t postsBefore = _postCount;
     timespec deadline{};
     if (seconds != -1)
         deadline.tv_sec = time(nullptr) + seconds;
 
     int result;
     do {
-        result = seconds == -1 ? pthread_cond_wait(&condition, &mutex)
-                               : pthread_cond_timedwait(&condition, &mutex, &deadline);
-    } while (result == 0 && postCount == postsBefore);
+        result = seconds == -1 ? pthread_cond_wait(&_condition, &_mutex)
+                               : pthread_cond_timedwait(&_condition, &_mutex, &deadline);
+    } while (result == 0 && _postCount == postsBefore);
 
-    if (result == ETIMEDOUT && postCount != postsBefore)
+    if (result == ETIMEDOUT && _postCount != postsBefore)
         result = 0;
     return result;
 }
 
 void UNIX_Event_Semaphore::reset() {
     lock();
-    posted = 0;
+    _posted = 0;
     unlock();
 }
 
 void UNIX_Event_Semaphore::post() {
     lock();
-    posted = 1;
-    ++postCount;
-    int error = pthread_cond_broadcast(&condition);
+    _posted = 1;
+    ++_postCount;
+    int error = pthread_cond_broadcast(&_condition);
     if (error != 0) {
         // The broadcast's error is the one worth reporting; the unlock is only clean-up.
-        pthread_mutex_unlock(&mutex);
+        pthread_mutex_unlock(&_mutex);
         ZOR_SemaphoreError::throwException(error);
     }
     unlock();

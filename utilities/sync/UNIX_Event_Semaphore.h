@@ -46,13 +46,13 @@ private:
     void unlock();
     int blockUntilPosted(int seconds);
 
-    pthread_mutex_t mutex;
-    pthread_cond_t condition;
+    pthread_mutex_t _mutex;
+    pthread_cond_t _condition;
     /// 1 after post(), 0 after construction and after reset(); guarded by `mutex`.
-    std::int32_t posted;
+    std::int32_t _posted;
     /// How many times post() has run, modulo 2^32; guarded by `mutex`. A waiter compares it
     /// with the value it saw before blocking to know whether its wake-up came from a post.
-    std::uint32_t postCount;
+    std::uint32_t _postCount;
 };
 
 #endif

@@ -136,10 +136,6 @@ TEST(StringPoolManagerTest, EveryClassHandsOutAlignedBlocks) {
     }
 }
 
-TEST(StringPoolManagerTest, InstanceIsOneManager) {
-    EXPECT_EQ(&StringPoolManager::instance(), &StringPoolManager::instance());
-}
-
 // Two threads take and return blocks of every class at once. Each fills its blocks with
 // its own mark and checks it before returning them: a block handed out twice would carry
 // the other thread's mark. Afterwards every carved byte must be back on a list.

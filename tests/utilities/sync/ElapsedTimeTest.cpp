@@ -133,15 +133,4 @@ TEST(ElapsedTimeTest, ElapsedKeepsTheStartAndResetRestartsFromZero) {
     EXPECT_LE(value, between(t0, timeOfDay())) << "reset() did not restart the count";
 }
 
-TEST(ElapsedTimeTest, EachStopwatchRendersIntoItsOwnText) {
-    // Guards against a text buffer shared between objects (a static one, say).
-    ElapsedTime first, second;
-    first.setStart(someStart);
-    second.setStart(someStart);
-    const char* firstText = first.elapsedAt(plus(someStart, 1000000));
-    second.elapsedAt(plus(someStart, 2000000));
-    EXPECT_STREQ(firstText, "1.000000");
-    EXPECT_EQ(first.elapsedAt(someStart), firstText) << "the text is not the object's own";
-}
-
 } // namespace

@@ -83,27 +83,6 @@ TEST(EventSemaphoreTest, PostedEventLetsEveryWaitThroughUntilReset) {
     EXPECT_EQ(event.wait(0, 1), 0);
 }
 
-// Records how wait() calls the two-argument wait.
-class RecordingEvent : public UNIX_Event_Semaphore {
-public:
-    using UNIX_Event_Semaphore::wait;
-    int wait(int seconds, int throwOnTimeout) override {
-        calls.push_back({seconds, throwOnTimeout});
-        return UNIX_Event_Semaphore::wait(seconds, throwOnTimeout);
-    }
-    std::vector<std::pair<int, int>> calls;
-};
-
-TEST(EventSemaphoreTest, WaitWithoutArgumentsIsWaitMinusOneThrowingThroughTheVirtualSlot) {
-    // Guards against a wait() that bypasses the overridable two-argument wait or passes it
-    // other arguments.
-    RecordingEvent event;
-    event.post();
-    ZOR_Event_Semaphore& base = event;
-    EXPECT_EQ(base.wait(), 0);
-    EXPECT_EQ(event.calls, (std::vector<std::pair<int, int>>{{-1, 1}}));
-}
-
 // Threads that wait on the event: even ones without a limit, odd ones with a limit of an hour.
 class Waiters {
 public:
