@@ -2,11 +2,12 @@
 #include "utilities/strings/EncodedString.h"
 
 #include "utilities/strings/CharString.h"
+#include "utilities/strings/IconvDescriptor.h"
 #include "utilities/strings/UTF8Converter.h"
+#include "utilities/strings/UnicodeUtilities.h"
 
 #include <cstdio>
 #include <cstring>
-#include <iconv.h>
 #include <memory>
 #include <utility>
 
@@ -20,26 +21,6 @@ unsigned int textLength(const char* text) {
 /// The byte as an unsigned value: plain char is signed on some hosts.
 unsigned char byteAt(const char* bytes, unsigned int index) {
     return static_cast<unsigned char>(bytes[index]);
-}
-
-/// Bytes in the UTF-8 sequence a lead byte starts (1 for ASCII); 0 for a byte that cannot
-/// lead (a continuation byte, 0xFE, 0xFF).
-unsigned int sequenceLength(unsigned char lead) {
-    if (lead < 0x80)
-        return 1;
-    if (lead < 0xC0)
-        return 0;
-    if (lead < 0xE0)
-        return 2;
-    if (lead < 0xF0)
-        return 3;
-    if (lead < 0xF8)
-        return 4;
-    if (lead < 0xFC)
-        return 5;
-    if (lead < 0xFE)
-        return 6;
-    return 0;
 }
 
 bool isContinuation(unsigned char byte) {
@@ -64,24 +45,6 @@ EncodedString formatted(const char* format, Value value) {
     std::snprintf(text, sizeof text, format, value);
     return EncodedString(text, EncodedString::UTF8);
 }
-
-/// Owns an iconv descriptor for one scope.
-class IconvDescriptor {
-public:
-    IconvDescriptor(const char* to, const char* from) : _cd(iconv_open(to, from)) {}
-    ~IconvDescriptor() {
-        if (isOpen())
-            iconv_close(_cd);
-    }
-    IconvDescriptor(const IconvDescriptor&) = delete;
-    IconvDescriptor& operator=(const IconvDescriptor&) = delete;
-
-    bool isOpen() const { return _cd != reinterpret_cast<iconv_t>(-1); }
-    iconv_t get() const { return _cd; }
-
-private:
-    iconv_t _cd;
-};
 
 } // namespace
 
@@ -141,7 +104,7 @@ bool EncodedString::isValid() const {
     const char* bytes = buffer();
     const unsigned int size = length();
     for (unsigned int i = 0; i < size;) {
-        const unsigned int n = sequenceLength(byteAt(bytes, i));
+        const unsigned int n = UnicodeUtilities::sequenceLength(byteAt(bytes, i));
         if (n == 0 || n - 1 > size - i - 1)
             return false;
         for (unsigned int k = 1; k < n; ++k)

@@ -17,24 +17,6 @@ namespace {
 /// What an undecodable byte becomes.
 constexpr wchar_t replacementCharacter = L'.';
 
-/// Number of continuation bytes the lead byte `lead` announces: 0 for ASCII, 1 to 5 for a
-/// lead byte, -1 for a byte that cannot start a character (10xxxxxx, 0xFE, 0xFF).
-int continuationCount(unsigned char lead) {
-    if (lead < 0x80)
-        return 0;
-    if ((lead & 0xE0) == 0xC0)
-        return 1;
-    if ((lead & 0xF0) == 0xE0)
-        return 2;
-    if ((lead & 0xF8) == 0xF0)
-        return 3;
-    if ((lead & 0xFC) == 0xF8)
-        return 4;
-    if ((lead & 0xFE) == 0xFC)
-        return 5;
-    return -1;
-}
-
 bool isContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
@@ -44,7 +26,7 @@ bool isContinuation(unsigned char byte) {
 /// terminator is not a continuation byte, so a cut sequence never reads past it.
 wchar_t decodeCharacter(const unsigned char* in, std::size_t& i) {
     const unsigned char lead = in[i];
-    const int extra = continuationCount(lead);
+    const int extra = static_cast<int>(UnicodeUtilities::sequenceLength(lead)) - 1;
     if (extra == 0) {
         ++i;
         return lead;
@@ -95,6 +77,22 @@ void encodeCharacter(std::uint32_t value, unsigned int length, char* out) {
 }
 
 } // namespace
+
+unsigned int UnicodeUtilities::sequenceLength(unsigned char lead) {
+    if (lead < 0x80)
+        return 1;
+    if ((lead & 0xE0) == 0xC0)
+        return 2;
+    if ((lead & 0xF0) == 0xE0)
+        return 3;
+    if ((lead & 0xF8) == 0xF0)
+        return 4;
+    if ((lead & 0xFC) == 0xF8)
+        return 5;
+    if ((lead & 0xFE) == 0xFC)
+        return 6;
+    return 0;
+}
 
 unsigned int UnicodeUtilities::utf8toUnicode(const char* utf8, wchar_t* out,
                                              unsigned int outCount) {

@@ -20,6 +20,9 @@ public:
     static unsigned int utf8toUnicode(const char* utf8, wchar_t* out, unsigned int outCount);
     /// Encodes the zero-terminated `wide` into at most `outSize` bytes, terminator included.
     static unsigned int unicodeToUTF8(const wchar_t* wide, char* out, unsigned int outSize);
+    /// Bytes in the UTF-8 sequence that `lead` starts: 1 for ASCII, 2 to 6 for a lead byte,
+    /// 0 for a byte that cannot start one (a continuation byte, 0xFE, 0xFF).
+    static unsigned int sequenceLength(unsigned char lead);
 };
 
 #endif

@@ -6,6 +6,7 @@
 //===----------------------------------------------------------------------------===//
 #include "utilities/strings/UTF8Converter.h"
 #include "tests/utilities/strings/UTF8ConverterTestSupport.h"
+#include "utilities/strings/IconvDescriptor.h"
 
 #include <gtest/gtest.h>
 
@@ -17,23 +18,6 @@ namespace {
 
 using qimtest::fromNative;
 using qimtest::toNative;
-
-/// An iconv descriptor owned by one test.
-class Descriptor {
-public:
-    Descriptor(const char* to, const char* from) : _cd(iconv_open(to, from)) {}
-    ~Descriptor() {
-        if (valid())
-            iconv_close(_cd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    bool valid() const { return _cd != reinterpret_cast<iconv_t>(-1); }
-    iconv_t get() const { return _cd; }
-
-private:
-    iconv_t _cd;
-};
 
 /// Runs iconvDebug into an output of `outSize` bytes; the result holds what it produced.
 std::string iconvDebugInto(iconv_t cd, const std::string& in, std::size_t outSize) {
@@ -74,8 +58,8 @@ TEST(UTF8ConverterTest, LocaleCodeSetIsUsedWhenNoCodePageIsNamed) {
 }
 
 TEST(UTF8ConverterTest, IconvDebugWritesOneQuestionMarkPerRejectedByte) {
-    Descriptor latin1("ISO-8859-1", "UTF-8");
-    ASSERT_TRUE(latin1.valid());
+    IconvDescriptor latin1("ISO-8859-1", "UTF-8");
+    ASSERT_TRUE(latin1.isOpen());
     EXPECT_EQ(iconvDebugInto(latin1.get(), "\xE2\x82\xAC", 16), "???");
     EXPECT_EQ(iconvDebugInto(latin1.get(),
                              "a\xC3\xA9\xE2\x82\xAC"
@@ -87,8 +71,8 @@ TEST(UTF8ConverterTest, IconvDebugWritesOneQuestionMarkPerRejectedByte) {
 TEST(UTF8ConverterTest, IconvDebugNeverWritesPastItsOutput) {
     // Each output size cuts the text at another point: in a character, at a '?', at the
     // end. Guard bytes after the output must stay untouched and the terminator in place.
-    Descriptor latin1("ISO-8859-1", "UTF-8");
-    ASSERT_TRUE(latin1.valid());
+    IconvDescriptor latin1("ISO-8859-1", "UTF-8");
+    ASSERT_TRUE(latin1.isOpen());
     const std::string in = "a\xE2\x82\xAC\xC3\xA9"
                            "bc";
     const std::string full = "a???\xE9"
@@ -108,8 +92,8 @@ TEST(UTF8ConverterTest, IconvDebugNeverWritesPastItsOutput) {
 TEST(UTF8ConverterTest, IconvDebugEndsStatefulOutputInTheInitialState) {
     // Without the closing flush UTF-7 loses é's last base64 group; without the reset a
     // conversion cut short leaves its shift state to the next one.
-    Descriptor utf7("UTF-7", "UTF-8");
-    ASSERT_TRUE(utf7.valid());
+    IconvDescriptor utf7("UTF-7", "UTF-8");
+    ASSERT_TRUE(utf7.isOpen());
     EXPECT_EQ(iconvDebugInto(utf7.get(), "\xC3\xA9", 16), "+AOk-");
     EXPECT_EQ(iconvDebugInto(utf7.get(), "\xC3\xA9\xC3\xA9", 4), "+AO");
     EXPECT_EQ(iconvDebugInto(utf7.get(), "a", 16), "a");
