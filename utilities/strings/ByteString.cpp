@@ -1,17 +1,10 @@
 //===- utilities/strings/ByteString.cpp - Raw bytes -----------------------===//
 #include "utilities/strings/ByteString.h"
 
+#include "utilities/strings/DelimiterSet.h"
+
 #include <cstring>
 #include <stdexcept>
-
-namespace {
-
-bool isDelimiter(unsigned char byte, const char* delimiters) {
-    // strchr would also find the set's terminator for a zero byte.
-    return byte != 0 && std::strchr(delimiters, byte) != nullptr;
-}
-
-} // namespace
 
 ByteString::ByteString(const unsigned char* data, unsigned int count) : StringBuffer(data, count) {}
 
@@ -58,16 +51,11 @@ ByteString& ByteString::operator=(const ByteString& other) {
 ByteString ByteString::firstToken(const char* delimiters) {
     const unsigned int size = length();
     const unsigned char* bytes = buffer();
-    unsigned int start = 0;
-    while (start < size && isDelimiter(bytes[start], delimiters))
-        ++start;
-    unsigned int end = start;
-    while (end < size && !isDelimiter(bytes[end], delimiters))
-        ++end;
+    const DelimiterSet<char> set(delimiters);
+    const unsigned int start = set.skipMembers(bytes, 0, size);
+    const unsigned int end = set.findMember(bytes, start, size);
     ByteString token(bytes + start, end - start);
-    unsigned int next = end;
-    while (next < size && isDelimiter(bytes[next], delimiters))
-        ++next;
+    const unsigned int next = set.skipMembers(bytes, end, size);
     remove(1, next);
     return token;
 }

@@ -1,6 +1,7 @@
 //===- utilities/strings/CharString.cpp - Wide (UTF-32) string ------------===//
 #include "utilities/strings/CharString.h"
 
+#include "utilities/strings/DelimiterSet.h"
 #include "utilities/strings/UnicodeUtilities.h"
 
 #include <climits>
@@ -18,11 +19,6 @@ const wchar_t quotingTriggers[] = L" \"'\\*?<>|";
 
 unsigned int wideLength(const wchar_t* text) {
     return text == nullptr ? 0 : static_cast<unsigned int>(std::wcslen(text));
-}
-
-bool isDelimiter(wchar_t c, const wchar_t* delimiters) {
-    // wcschr would also find the set's terminator for a zero code unit.
-    return c != 0 && std::wcschr(delimiters, c) != nullptr;
 }
 
 bool isAsciiDigit(wchar_t c) {
@@ -185,12 +181,9 @@ CharString& CharString::change(const CharString& from, const CharString& to, uns
 CharString CharString::firstToken(const wchar_t* delimiters) {
     const wchar_t* units = buffer();
     const unsigned int size = length();
-    unsigned int start = 0;
-    while (start < size && isDelimiter(units[start], delimiters))
-        ++start;
-    unsigned int end = start;
-    while (end < size && !isDelimiter(units[end], delimiters))
-        ++end;
+    const DelimiterSet<wchar_t> set(delimiters);
+    const unsigned int start = set.skipMembers(units, 0, size);
+    const unsigned int end = set.findMember(units, start, size);
     CharString token(units + start, end - start);
     remove(1, end); // keeps the delimiter that ended the token, if any
     return token;
@@ -199,16 +192,15 @@ CharString CharString::firstToken(const wchar_t* delimiters) {
 CharString CharString::firstQuotedToken(const wchar_t* delimiters) {
     const wchar_t* units = buffer();
     const unsigned int size = length();
-    unsigned int i = 0;
-    while (i < size && isDelimiter(units[i], delimiters))
-        ++i;
+    const DelimiterSet<wchar_t> set(delimiters);
+    unsigned int i = set.skipMembers(units, 0, size);
     CharString token;
     std::unique_ptr<wchar_t[]> copied(new wchar_t[size - i + 1]);
     unsigned int count = 0;
     bool insideQuotes = false;
     for (; i < size; ++i) {
         const wchar_t c = units[i];
-        if (!insideQuotes && isDelimiter(c, delimiters))
+        if (!insideQuotes && set.contains(c))
             break;
         if (c == L'\\' && i + 1 < size && (units[i + 1] == L'"' || units[i + 1] == L'\\')) {
             copied[count++] = units[++i];
@@ -274,10 +266,8 @@ CharString CharString::quoted() const {
 }
 
 CharString CharString::quoteIfNeeded(const wchar_t* specials) const {
-    for (unsigned int i = 0; i < length(); ++i)
-        if (isDelimiter(buffer()[i], specials))
-            return quoted();
-    return *this;
+    const DelimiterSet<wchar_t> set(specials);
+    return set.findMember(buffer(), 0, length()) < length() ? quoted() : *this;
 }
 
 CharString CharString::quoteIfNeeded() const {
