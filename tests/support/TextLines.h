@@ -1,0 +1,31 @@
+//===- tests/support/TextLines.h - Comparing output line by line -*- C++ -*-===//
+//
+// Output is compared line by line. These helpers split a text or a file into lines and
+// take the variable time stamp and thread number off a trace line.
+//
+//===----------------------------------------------------------------------------===//
+#ifndef QIM_TESTS_SUPPORT_TEXTLINES_H
+#define QIM_TESTS_SUPPORT_TEXTLINES_H
+
+#include <string>
+#include <vector>
+
+namespace qimtest {
+
+/// The lines of `text` without their newlines; a text that does not end with a newline
+/// gives its unterminated tail as a last line.
+std::vector<std::string> splitLines(const std::string& text);
+/// The whole content of a file; empty when it cannot be read.
+std::string readFile(const std::string& path);
+/// The lines of a file.
+std::vector<std::string> readLines(const std::string& path);
+/// A trace line without its "<seconds>.<micros> (<thread>): " prefix. A line that does not
+/// start with such a prefix comes back behind "NO STAMP: ", so that it fails comparisons
+/// with stamped lines; an empty line stays empty.
+std::string withoutStamp(const std::string& line);
+/// withoutStamp of each line.
+std::vector<std::string> withoutStamps(const std::vector<std::string>& lines);
+
+} // namespace qimtest
+
+#endif

@@ -1,0 +1,309 @@
+//===- tests/utilities/diagnostics/TraceOutputTest.cpp - Opening, writing, closing ---===//
+//
+// Tests of the trace worker's output: the lazy opening with its header, the records, the
+// closing line, destinations that cannot be written, errno, and the trace of a real forked
+// child for each kind of destination.
+//
+//===----------------------------------------------------------------------------===//
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TemporaryDirectory.h"
+#include "tests/support/TextLines.h"
+#include "tests/utilities/diagnostics/TraceFlagsSupport.h"
+#include "utilities/diagnostics/BuildDate.h"
+#include "utilities/diagnostics/TraceWorker.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using qimtest::readLines;
+using qimtest::TemporaryDirectory;
+using qimtest::withoutStamp;
+using qimtest::withoutStamps;
+using Lines = std::vector<std::string>;
+
+const std::string internalPlace = "void TraceWorker::itrace(340): ";
+
+TraceWorker* makeArmedWorker(const std::string& setting) {
+    auto* worker = new TraceWorker(EncodedString(setting.c_str(), EncodedString::UTF8));
+    worker->arm();
+    return worker;
+}
+
+void write(TraceWorker& worker, const char* type, const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    worker.trace("UNIX_ShellPgm", 12, type, format, arguments);
+    va_end(arguments);
+}
+
+bool exists(const std::string& path) {
+    struct stat status;
+    return stat(path.c_str(), &status) == 0;
+}
+
+/// Checks a header's time line and returns the lines with the time replaced by "<time>".
+Lines withTimesReplaced(Lines lines) {
+    static const std::regex ctimeText(
+        R"(^(void TraceWorker::itrace\(340\): Trace (start|end) at )[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}$)");
+    for (std::string& line : lines)
+        line = std::regex_replace(line, ctimeText, "$1<time>");
+    return lines;
+}
+
+/// The header of a trace with the setting "...,vek" up to its environment dump.
+Lines expectedHeaderStart() {
+    Lines lines = {internalPlace + "Trace start at <time>", "",
+                   internalPlace + "Included trace types:"};
+    for (const char* type : {"ERROR", "VEK", "WARNING"})
+        lines.push_back(internalPlace + "   " + type);
+    lines.push_back(internalPlace + "Excluded trace types:");
+    for (const char* type :
+         {"ALL", "CONNECTION", "ENTRY", "EXCPTN", "EXPR", "MUF", "PYX", "WOLQ", "ZOR"})
+        lines.push_back(internalPlace + "   " + type);
+    lines.push_back(internalPlace + "Build Date: " + BUILD_DATE);
+    lines.push_back("");
+    lines.push_back(internalPlace + "Environment settings:");
+    return lines;
+}
+
+TEST(TraceOutputTest, FirstRecordOpensTheFileAndFollowsTheHeader) {
+    TemporaryDirectory directory;
+    const std::string path = directory.file("trace");
+    std::unique_ptr<TraceWorker> worker(makeArmedWorker(path + ",vek"));
+    ASSERT_FALSE(exists(path)) << "nothing may be opened before the first record";
+
+    errno = 13;
+    write(*worker, "VEK", "Starting....  pid = %d", 42);
+    EXPECT_EQ(errno, 13) << "the record that opened the trace changed errno";
+    EXPECT_EQ(worker->state(), TraceWorker::Open);
+    EXPECT_FALSE(worker->reopenAfterFork()) << "a named file is not reopened after a fork";
+
+    const Lines lines = withTimesReplaced(withoutStamps(readLines(path)));
+    const Lines headerStart = expectedHeaderStart();
+    ASSERT_EQ(lines.size(), headerStart.size() + 29 + 2);
+    EXPECT_EQ(Lines(lines.begin(), lines.begin() + headerStart.size()), headerStart);
+    // The environment dump is one record: its lines come bare, and an empty line ends it.
+    const Lines dump(lines.begin() + headerStart.size(), lines.end() - 2);
+    EXPECT_EQ(dump.front().rfind("NO STAMP: ADDR = \"", 0), 0u) << dump.front();
+    EXPECT_EQ(dump.back().rfind("NO STAMP: DEBUG_FRAME = \"", 0), 0u) << dump.back();
+    EXPECT_EQ(lines[lines.size() - 2], "");
+    EXPECT_EQ(lines.back(), "**VEK: UNIX_ShellPgm(12): Starting....  pid = 42");
+}
+
+TEST(TraceOutputTest, LaterRecordsAreAppendedWithoutANewHeader) {
+    TemporaryDirectory directory;
+    std::unique_ptr<TraceWorker> worker(makeArmedWorker(directory.file("trace") + ",vek"));
+    write(*worker, "VEK", "one");
+    const std::size_t afterFirst = readLines(directory.file("trace")).size();
+    write(*worker, "VEK", "two %s", "more");
+    const Lines lines = readLines(directory.file("trace"));
+    ASSERT_EQ(lines.size(), afterFirst + 1);
+    EXPECT_EQ(withoutStamp(lines.back()), "**VEK: UNIX_ShellPgm(12): two more");
+}
+
+TEST(TraceOutputTest, RecordsAreIgnoredUntilTheTraceIsStarted) {
+    TemporaryDirectory directory;
+    TraceWorker worker(
+        EncodedString((directory.file("trace") + ",vek").c_str(), EncodedString::UTF8));
+    errno = 7;
+    write(worker, "VEK", "ignored");
+    EXPECT_EQ(errno, 7);
+    EXPECT_EQ(worker.state(), TraceWorker::Idle);
+    EXPECT_FALSE(exists(directory.file("trace")));
+}
+
+TEST(TraceOutputTest, AnExistingFileIsTruncatedWhenTheTraceOpens) {
+    TemporaryDirectory directory;
+    const std::string path = directory.file("trace");
+    {
+        std::FILE* old = std::fopen(path.c_str(), "w");
+        std::fputs("OLD CONTENT\n", old);
+        std::fclose(old);
+    }
+    std::unique_ptr<TraceWorker> worker(makeArmedWorker(path + ",vek"));
+    write(*worker, "VEK", "new");
+    const Lines lines = readLines(path);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines.front(), "OLD CONTENT");
+    EXPECT_EQ(withoutStamp(lines.back()), "**VEK: UNIX_ShellPgm(12): new");
+}
+
+TEST(TraceOutputTest, CloseWritesTheEndLineAndStopsTheTrace) {
+    TemporaryDirectory directory;
+    const std::string path = directory.file("trace");
+    std::unique_ptr<TraceWorker> worker(makeArmedWorker(path + ",vek"));
+    write(*worker, "VEK", "before");
+    worker->close();
+    EXPECT_EQ(worker->state(), TraceWorker::Idle);
+    EXPECT_EQ(worker->stream(), nullptr);
+    EXPECT_TRUE(qimtest::switchesOn(worker->flags).empty());
+    EXPECT_EQ(worker->flags.on, 0);
+    write(*worker, "VEK", "after");
+
+    const Lines lines = withTimesReplaced(withoutStamps(readLines(path)));
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[lines.size() - 3], "**VEK: UNIX_ShellPgm(12): before");
+    EXPECT_EQ(lines[lines.size() - 2], internalPlace + "Trace end at <time>");
+    EXPECT_EQ(lines.back(), "") << "ctime's newline leaves an empty line";
+}
+
+// Destinations that cannot be opened leave the process silent and running: the worker
+// fails once, clears its switches, and keeps errno.
+TEST(TraceOutputTest, UnopenableDestinationFailsSilently) {
+    TemporaryDirectory directory;
+    for (const std::string& destination :
+         {directory.file("missing/trace"), directory.file("file/beneath/a/file")}) {
+        if (destination.find("file/beneath") != std::string::npos)
+            std::fclose(std::fopen(directory.file("file").c_str(), "w"));
+        std::unique_ptr<TraceWorker> worker(makeArmedWorker(destination + ",vek"));
+        errno = 13;
+        write(*worker, "VEK", "lost");
+        EXPECT_EQ(errno, 13);
+        EXPECT_EQ(worker->state(), TraceWorker::Failed) << destination;
+        EXPECT_EQ(worker->flags.on, 0);
+        EXPECT_TRUE(qimtest::switchesOn(worker->flags).empty());
+        EXPECT_FALSE(worker->reopenAfterFork());
+        write(*worker, "VEK", "lost too");
+        EXPECT_FALSE(exists(destination));
+    }
+}
+
+TEST(TraceOutputTest, ADirectoryWithoutWriteAccessFailsSilently) {
+    TemporaryDirectory directory;
+    ASSERT_EQ(chmod(directory.path().c_str(), 0555), 0);
+    const qimtest::ChildResult child = qimtest::runInChild([&directory] {
+        if (!qimtest::dropRootPrivileges())
+            return 2;
+        TraceWorker worker(EncodedString((directory.path() + ",vek").c_str(), EncodedString::UTF8));
+        worker.arm();
+        write(worker, "VEK", "lost");
+        return worker.state() == TraceWorker::Failed ? 0 : 1;
+    });
+    EXPECT_EQ(child.exitCode(), 0) << child.err;
+    EXPECT_TRUE(std::filesystem::is_empty(directory.path()));
+}
+
+TEST(TraceOutputTest, AFullDiskLosesRecordsWithoutHarmingTheCaller) {
+    std::unique_ptr<TraceWorker> worker(makeArmedWorker("/dev/full,vek"));
+    errno = 13;
+    write(*worker, "VEK", "lost");
+    write(*worker, "VEK", "lost %d", 2);
+    EXPECT_EQ(errno, 13);
+    EXPECT_EQ(worker->state(), TraceWorker::Open);
+}
+
+TEST(TraceOutputTest, ARecordLongerThanItsBufferIsCut) {
+    TemporaryDirectory directory;
+    const std::string path = directory.file("trace");
+    std::unique_ptr<TraceWorker> worker(makeArmedWorker(path + ",vek"));
+    write(*worker, "VEK", "short");
+    const std::string text(200000, 'x');
+    write(*worker, "VEK", "%s", text.c_str());
+    write(*worker, "VEK", "after");
+
+    const Lines lines = readLines(path);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2].size() + 1, 127999u) << "cut at the buffer's end";
+    EXPECT_EQ(withoutStamp(lines.back()), "**VEK: UNIX_ShellPgm(12): after");
+}
+
+TEST(TraceOutputTest, ADirectoryGetsOneFilePerProcess) {
+    TemporaryDirectory directory;
+    std::unique_ptr<TraceWorker> worker(makeArmedWorker(directory.path() + ",vek"));
+    write(*worker, "VEK", "here");
+    EXPECT_TRUE(worker->reopenAfterFork());
+    const Lines lines = readLines(directory.file(std::to_string(getpid()) + ".trc"));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(withoutStamp(lines.back()), "**VEK: UNIX_ShellPgm(12): here");
+}
+
+// --- After a fork --------------------------------------------------------------------
+
+/// Forks; the child runs processForked() and writes one record, then ends. Returns the
+/// child's pid once it has ended.
+pid_t forkAndTrace(TraceWorker& worker) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        worker.processForked();
+        write(worker, "VEK", "child %d", static_cast<int>(getpid()));
+        std::fflush(nullptr);
+        _exit(worker.state() == TraceWorker::Open ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return pid;
+}
+
+TEST(TraceForkTest, ADirectoryTraceReopensInTheChildUnderItsOwnPid) {
+    TemporaryDirectory directory;
+    std::unique_ptr<TraceWorker> worker(makeArmedWorker(directory.path() + ",vek"));
+    write(*worker, "VEK", "parent before");
+    const pid_t child = forkAndTrace(*worker);
+    write(*worker, "VEK", "parent after");
+
+    const Lines parent = withTimesReplaced(
+        withoutStamps(readLines(directory.file(std::to_string(getpid()) + ".trc"))));
+    ASSERT_GE(parent.size(), 4u);
+    EXPECT_EQ(parent[parent.size() - 4], "**VEK: UNIX_ShellPgm(12): parent before");
+    EXPECT_EQ(parent[parent.size() - 3], internalPlace + "Trace end at <time>");
+    EXPECT_EQ(parent[parent.size() - 2], "");
+    EXPECT_EQ(parent.back(), "**VEK: UNIX_ShellPgm(12): parent after");
+
+    const Lines own =
+        withTimesReplaced(withoutStamps(readLines(directory.file(std::to_string(child) + ".trc"))));
+    ASSERT_FALSE(own.empty());
+    EXPECT_EQ(own.front(), internalPlace + "Trace start at <time>");
+    EXPECT_EQ(own.back(), "**VEK: UNIX_ShellPgm(12): child " + std::to_string(child));
+}
+
+TEST(TraceForkTest, ANamedFileTraceEndsInTheChild) {
+    TemporaryDirectory directory;
+    const std::string path = directory.file("trace");
+    std::unique_ptr<TraceWorker> worker(makeArmedWorker(path + ",vek"));
+    write(*worker, "VEK", "parent before");
+    forkAndTrace(*worker);
+    write(*worker, "VEK", "parent after");
+
+    const Lines lines = withTimesReplaced(withoutStamps(readLines(path)));
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[lines.size() - 4], "**VEK: UNIX_ShellPgm(12): parent before");
+    EXPECT_EQ(lines[lines.size() - 3], internalPlace + "Trace end at <time>");
+    EXPECT_EQ(lines[lines.size() - 2], "");
+    EXPECT_EQ(lines.back(), "**VEK: UNIX_ShellPgm(12): parent after")
+        << "the child wrote a record after its trace ended";
+}
+
+TEST(TraceForkTest, AStandardStreamGetsANewHeaderInTheChild) {
+    const qimtest::ChildResult result = qimtest::runInChild([] {
+        // Never destroyed, like the process's own worker: no closing line of its own.
+        TraceWorker* worker = makeArmedWorker("stdout,vek");
+        write(*worker, "VEK", "parent");
+        forkAndTrace(*worker);
+        return 0;
+    });
+    const Lines lines = withTimesReplaced(withoutStamps(qimtest::splitLines(result.out)));
+    std::vector<std::size_t> starts;
+    std::size_t ends = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i] == internalPlace + "Trace start at <time>")
+            starts.push_back(i);
+        if (lines[i] == internalPlace + "Trace end at <time>")
+            ++ends;
+    }
+    ASSERT_EQ(starts.size(), 2u) << result.out;
+    EXPECT_EQ(ends, 1u);
+    EXPECT_EQ(lines[starts[1] - 3], "**VEK: UNIX_ShellPgm(12): parent");
+    EXPECT_EQ(lines.back().rfind("**VEK: UNIX_ShellPgm(12): child ", 0), 0u) << lines.back();
+}
+
+} // namespace
