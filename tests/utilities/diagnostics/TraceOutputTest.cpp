@@ -8,15 +8,13 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TemporaryDirectory.h"
 #include "tests/support/TextLines.h"
-#include "tests/utilities/diagnostics/TraceFlagsSupport.h"
-#include "utilities/diagnostics/BuildDate.h"
+#include "tests/utilities/diagnostics/TraceTestSupport.h"
 #include "utilities/diagnostics/TraceWorker.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -25,13 +23,14 @@
 
 namespace {
 
+using qimtest::expectedHeaderStart;
+using qimtest::internalPlace;
 using qimtest::readLines;
 using qimtest::TemporaryDirectory;
 using qimtest::withoutStamp;
 using qimtest::withoutStamps;
+using qimtest::withTimesReplaced;
 using Lines = std::vector<std::string>;
-
-const std::string internalPlace = "void TraceWorker::itrace(340): ";
 
 TraceWorker* makeArmedWorker(const std::string& setting) {
     auto* worker = new TraceWorker(EncodedString(setting.c_str(), EncodedString::UTF8));
@@ -51,64 +50,31 @@ bool exists(const std::string& path) {
     return stat(path.c_str(), &status) == 0;
 }
 
-/// Checks a header's time line and returns the lines with the time replaced by "<time>".
-Lines withTimesReplaced(Lines lines) {
-    static const std::regex ctimeText(
-        R"(^(void TraceWorker::itrace\(340\): Trace (start|end) at )[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}$)");
-    for (std::string& line : lines)
-        line = std::regex_replace(line, ctimeText, "$1<time>");
-    return lines;
-}
-
-/// The header of a trace with the setting "...,vek" up to its environment dump.
-Lines expectedHeaderStart() {
-    Lines lines = {internalPlace + "Trace start at <time>", "",
-                   internalPlace + "Included trace types:"};
-    for (const char* type : {"ERROR", "VEK", "WARNING"})
-        lines.push_back(internalPlace + "   " + type);
-    lines.push_back(internalPlace + "Excluded trace types:");
-    for (const char* type :
-         {"ALL", "CONNECTION", "ENTRY", "EXCPTN", "EXPR", "MUF", "PYX", "WOLQ", "ZOR"})
-        lines.push_back(internalPlace + "   " + type);
-    lines.push_back(internalPlace + "Build Date: " + BUILD_DATE);
-    lines.push_back("");
-    lines.push_back(internalPlace + "Environment settings:");
-    return lines;
-}
-
-TEST(TraceOutputTest, FirstRecordOpensTheFileAndFollowsTheHeader) {
+// The first record opens (and truncates) the file, writes the header and then itself;
+// later records follow without a header.
+TEST(TraceOutputTest, FirstRecordOpensTheFileAfterItsHeader) {
     TemporaryDirectory directory;
     const std::string path = directory.file("trace");
+    std::FILE* old = std::fopen(path.c_str(), "w");
+    std::fputs("OLD CONTENT\n", old);
+    std::fclose(old);
     std::unique_ptr<TraceWorker> worker(makeArmedWorker(path + ",vek"));
-    ASSERT_FALSE(exists(path)) << "nothing may be opened before the first record";
+    ASSERT_EQ(qimtest::readFile(path), "OLD CONTENT\n") << "opened before the first record";
 
     errno = 13;
     write(*worker, "VEK", "Starting....  pid = %d", 42);
     EXPECT_EQ(errno, 13) << "the record that opened the trace changed errno";
     EXPECT_EQ(worker->state(), TraceWorker::Open);
     EXPECT_FALSE(worker->reopenAfterFork()) << "a named file is not reopened after a fork";
+    write(*worker, "VEK", "two %s", "more");
 
     const Lines lines = withTimesReplaced(withoutStamps(readLines(path)));
     const Lines headerStart = expectedHeaderStart();
-    ASSERT_EQ(lines.size(), headerStart.size() + 29 + 2);
+    ASSERT_EQ(lines.size(), headerStart.size() + 29 + 3); // the settings, an empty line
     EXPECT_EQ(Lines(lines.begin(), lines.begin() + headerStart.size()), headerStart);
-    // The environment dump is one record: its lines come bare, and an empty line ends it.
-    const Lines dump(lines.begin() + headerStart.size(), lines.end() - 2);
-    EXPECT_EQ(dump.front().rfind("NO STAMP: ADDR = \"", 0), 0u) << dump.front();
-    EXPECT_EQ(dump.back().rfind("NO STAMP: DEBUG_FRAME = \"", 0), 0u) << dump.back();
-    EXPECT_EQ(lines[lines.size() - 2], "");
-    EXPECT_EQ(lines.back(), "**VEK: UNIX_ShellPgm(12): Starting....  pid = 42");
-}
-
-TEST(TraceOutputTest, LaterRecordsAreAppendedWithoutANewHeader) {
-    TemporaryDirectory directory;
-    std::unique_ptr<TraceWorker> worker(makeArmedWorker(directory.file("trace") + ",vek"));
-    write(*worker, "VEK", "one");
-    const std::size_t afterFirst = readLines(directory.file("trace")).size();
-    write(*worker, "VEK", "two %s", "more");
-    const Lines lines = readLines(directory.file("trace"));
-    ASSERT_EQ(lines.size(), afterFirst + 1);
-    EXPECT_EQ(withoutStamp(lines.back()), "**VEK: UNIX_ShellPgm(12): two more");
+    EXPECT_EQ(Lines(lines.end() - 3, lines.end()),
+              (Lines{"", "**VEK: UNIX_ShellPgm(12): Starting....  pid = 42",
+                     "**VEK: UNIX_ShellPgm(12): two more"}));
 }
 
 TEST(TraceOutputTest, RecordsAreIgnoredUntilTheTraceIsStarted) {
@@ -120,22 +86,6 @@ TEST(TraceOutputTest, RecordsAreIgnoredUntilTheTraceIsStarted) {
     EXPECT_EQ(errno, 7);
     EXPECT_EQ(worker.state(), TraceWorker::Idle);
     EXPECT_FALSE(exists(directory.file("trace")));
-}
-
-TEST(TraceOutputTest, AnExistingFileIsTruncatedWhenTheTraceOpens) {
-    TemporaryDirectory directory;
-    const std::string path = directory.file("trace");
-    {
-        std::FILE* old = std::fopen(path.c_str(), "w");
-        std::fputs("OLD CONTENT\n", old);
-        std::fclose(old);
-    }
-    std::unique_ptr<TraceWorker> worker(makeArmedWorker(path + ",vek"));
-    write(*worker, "VEK", "new");
-    const Lines lines = readLines(path);
-    ASSERT_FALSE(lines.empty());
-    EXPECT_NE(lines.front(), "OLD CONTENT");
-    EXPECT_EQ(withoutStamp(lines.back()), "**VEK: UNIX_ShellPgm(12): new");
 }
 
 TEST(TraceOutputTest, CloseWritesTheEndLineAndStopsTheTrace) {
@@ -215,16 +165,6 @@ TEST(TraceOutputTest, ARecordLongerThanItsBufferIsCut) {
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[lines.size() - 2].size() + 1, 127999u) << "cut at the buffer's end";
     EXPECT_EQ(withoutStamp(lines.back()), "**VEK: UNIX_ShellPgm(12): after");
-}
-
-TEST(TraceOutputTest, ADirectoryGetsOneFilePerProcess) {
-    TemporaryDirectory directory;
-    std::unique_ptr<TraceWorker> worker(makeArmedWorker(directory.path() + ",vek"));
-    write(*worker, "VEK", "here");
-    EXPECT_TRUE(worker->reopenAfterFork());
-    const Lines lines = readLines(directory.file(std::to_string(getpid()) + ".trc"));
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(withoutStamp(lines.back()), "**VEK: UNIX_ShellPgm(12): here");
 }
 
 // --- After a fork --------------------------------------------------------------------

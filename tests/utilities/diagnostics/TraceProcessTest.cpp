@@ -6,12 +6,11 @@
 //===----------------------------------------------------------------------------===//
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TextLines.h"
-#include "utilities/diagnostics/BuildDate.h"
+#include "tests/utilities/diagnostics/TraceTestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -19,17 +18,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-const std::string internalPlace = "void TraceWorker::itrace(340): ";
-
 qimtest::ChildResult runProbe(const char* scenario, const std::vector<std::string>& environment) {
     return qimtest::runProgram(QIM_TRACE_PROBE, {scenario}, environment);
-}
-
-Lines excludingStartTime(Lines lines) {
-    static const std::regex startLine(R"(^(.*Trace start at )[A-Z][a-z]{2} [A-Z].*$)");
-    for (std::string& line : lines)
-        line = std::regex_replace(line, startLine, "$1<time>");
-    return lines;
 }
 
 // The start of a trace on standard error with the setting "stderr,vek", as a person
@@ -39,19 +29,7 @@ TEST(TraceProcessTest, StartedTraceWritesTheHeaderThenEachEnabledRecord) {
     ASSERT_EQ(result.exitCode(), 0) << "a traced call changed errno";
     EXPECT_EQ(result.out, "");
 
-    Lines expected = {internalPlace + "Trace start at <time>",
-                      "",
-                      internalPlace + "Included trace types:",
-                      internalPlace + "   ERROR",
-                      internalPlace + "   VEK",
-                      internalPlace + "   WARNING",
-                      internalPlace + "Excluded trace types:"};
-    for (const char* type :
-         {"ALL", "CONNECTION", "ENTRY", "EXCPTN", "EXPR", "MUF", "PYX", "WOLQ", "ZOR"})
-        expected.push_back(internalPlace + "   " + type);
-    expected.push_back(internalPlace + "Build Date: " + BUILD_DATE);
-    expected.push_back("");
-    expected.push_back(internalPlace + "Environment settings:");
+    Lines expected = qimtest::expectedHeaderStart();
     for (const char* setting : {"ADDR = \"\"",
                                 "LOCAL_PATH = \"\"",
                                 "OVERRIDE = \"\"",
@@ -89,7 +67,7 @@ TEST(TraceProcessTest, StartedTraceWritesTheHeaderThenEachEnabledRecord) {
     expected.push_back("**WARNING: void PoolArea::grow(142): Initial allocation of pool should "
                        "be increased!");
 
-    EXPECT_THAT(excludingStartTime(qimtest::withoutStamps(qimtest::splitLines(result.err))),
+    EXPECT_THAT(qimtest::withTimesReplaced(qimtest::withoutStamps(qimtest::splitLines(result.err))),
                 ::testing::ElementsAreArray(expected));
 }
 
