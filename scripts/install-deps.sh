@@ -2,7 +2,8 @@
 # Installs the Debian packages that building and testing need, if any are missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev clang-format)
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev clang-format
+          libc-dev-bin locales)
 
 missing=()
 for package in "${packages[@]}"; do
