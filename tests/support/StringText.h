@@ -7,11 +7,18 @@
 #ifndef QIM_TESTS_SUPPORT_STRINGTEXT_H
 #define QIM_TESTS_SUPPORT_STRINGTEXT_H
 
+#include "utilities/strings/EncodedString.h"
 #include "utilities/strings/StringBuffer.h"
 
 #include <string>
 
 namespace qimtest {
+
+/// `bytes` as an EncodedString that holds them unchanged, zero bytes included.
+inline EncodedString utf8(const std::string& bytes) {
+    return EncodedString(StringBuffer<char>(bytes.data(), static_cast<unsigned int>(bytes.size())),
+                         EncodedString::UTF8);
+}
 
 inline std::string text(const StringBuffer<char>& value) {
     return std::string(value.buffer(), value.length());

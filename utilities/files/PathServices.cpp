@@ -19,15 +19,11 @@ constexpr std::size_t pathBufferSize = 1024;
 /// Any of the three execute bits makes a regular file a search candidate.
 constexpr unsigned int executeBits = 0111;
 
-const char* bytesOf(const ByteString& native) {
-    return reinterpret_cast<const char*>(native.buffer());
-}
-
 // A socket's mode (0xC000) has the regular-file bit 0x8000 set as well, so the whole file
 // type is compared: a socket with execute bits is not a program.
 bool isExecutableFile(const EncodedString& candidate) {
     struct stat status;
-    if (stat(bytesOf(candidate.convertToNative()), &status) != 0)
+    if (stat(candidate.convertToNative().chars(), &status) != 0)
         return false;
     return S_ISREG(status.st_mode) && (status.st_mode & executeBits) != 0;
 }
@@ -79,7 +75,7 @@ EncodedString resolveSymbolicLink(const EncodedString& path, unsigned int maxDep
     for (;;) {
         // The path goes to the system in the native code page, as every path does.
         const ssize_t length =
-            readlink(bytesOf(result.convertToNative()), buffer.get(), pathBufferSize);
+            readlink(result.convertToNative().chars(), buffer.get(), pathBufferSize);
         if (length < 0 || static_cast<std::size_t>(length) >= pathBufferSize)
             return result; // not a link, or a link text the buffer cannot hold
         buffer[static_cast<std::size_t>(length)] = '\0';

@@ -34,10 +34,6 @@ nl_catd openCatalogFile(const char* name) {
     return catopen(name, NL_CAT_LOCALE);
 }
 
-const char* bytesOf(const ByteString& bytes) {
-    return reinterpret_cast<const char*>(bytes.buffer());
-}
-
 } // namespace
 
 XPG4MsgServer::XPG4MsgServer(const char* locale, const char* catalogBaseName,
@@ -76,7 +72,7 @@ bool XPG4MsgServer::openInstalled(const EncodedString& fileName, const char* cat
     ByteString path = directory.convertToNative();
     path += ByteString(catalogLocale, std::strlen(catalogLocale), "/", 1, nullptr, 0);
     path += fileName.convertToNative();
-    _catalog = openCatalogFile(bytesOf(path));
+    _catalog = openCatalogFile(path.chars());
     return hasCatalog();
 }
 
@@ -85,7 +81,7 @@ bool XPG4MsgServer::openInstalled(const EncodedString& fileName, const char* cat
 bool XPG4MsgServer::openAlongNlspath(const EncodedString& fileName, const char* locale) {
     if (locale != nullptr)
         std::setlocale(LC_MESSAGES, locale);
-    _catalog = openCatalogFile(bytesOf(fileName.convertToNative()));
+    _catalog = openCatalogFile(fileName.convertToNative().chars());
     return hasCatalog();
 }
 

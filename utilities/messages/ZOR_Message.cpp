@@ -21,8 +21,7 @@ CharString placeholder(unsigned int position) {
 }
 
 void writeText(std::FILE* stream, const EncodedString& text) {
-    std::fprintf(stream, "%s\n",
-                 reinterpret_cast<const char*>(text.convert(EncodedString::Native).buffer()));
+    std::fprintf(stream, "%s\n", text.convert(EncodedString::Native).chars());
 }
 
 } // namespace

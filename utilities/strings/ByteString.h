@@ -45,6 +45,9 @@ public:
     ByteString& stripTrailing(unsigned char c);
 
     ByteString operator+(const ByteString& other) const;
+
+    /// The bytes as the zero-terminated text that system calls take.
+    const char* chars() const { return reinterpret_cast<const char*>(buffer()); }
 };
 
 #endif

@@ -4,6 +4,7 @@
 // trace record that announces each one.
 //
 //===----------------------------------------------------------------------------===//
+#include "tests/support/StringText.h"
 #include "tests/support/TemporaryDirectory.h"
 #include "tests/support/TextLines.h"
 #include "tests/support/TraceInUse.h"
@@ -17,9 +18,7 @@
 
 namespace {
 
-std::string str(const EncodedString& text) {
-    return std::string(text.buffer(), text.length());
-}
+using qimtest::text;
 
 TEST(StdExceptionTest, StatusAndTextConstructorsFillTheirFieldsAndTraceTheCreation) {
     qimtest::TemporaryDirectory directory;
@@ -27,8 +26,8 @@ TEST(StdExceptionTest, StatusAndTextConstructorsFillTheirFieldsAndTraceTheCreati
     qimtest::TraceInUse trace(path + ",excptn");
 
     const StdException fromStatus("a/b.c", 9, 0);
-    EXPECT_EQ(str(fromStatus.text()), "");
-    EXPECT_EQ(str(fromStatus.where()), "a/b.c");
+    EXPECT_EQ(text(fromStatus.text()), "");
+    EXPECT_EQ(text(fromStatus.where()), "a/b.c");
     EXPECT_EQ(fromStatus.line(), 9u);
     EXPECT_EQ(fromStatus.status(), 0);
     const std::vector<std::string> lines = qimtest::readLines(path);
@@ -37,7 +36,7 @@ TEST(StdExceptionTest, StatusAndTextConstructorsFillTheirFieldsAndTraceTheCreati
               "**EXCPTN: a/b.c(9): StdException created;  Status = 0");
 
     const ZOR_Exception fromText("f(int)", 201, "Cannot create queue");
-    EXPECT_EQ(str(fromText.text()), "Cannot create queue");
+    EXPECT_EQ(text(fromText.text()), "Cannot create queue");
     EXPECT_EQ(fromText.status(), -1);
 }
 
@@ -55,8 +54,8 @@ TEST(StdExceptionTest, ACaughtCopyOwnsItsStrings) {
         kept.emplace(caught);
     }
     ASSERT_TRUE(kept);
-    EXPECT_EQ(str(kept->where()), "ShellMsg::send(int)");
-    EXPECT_EQ(str(kept->text()), "msgsnd failed: \xC3\xA9");
+    EXPECT_EQ(text(kept->where()), "ShellMsg::send(int)");
+    EXPECT_EQ(text(kept->text()), "msgsnd failed: \xC3\xA9");
     EXPECT_EQ(kept->line(), 77u);
     EXPECT_EQ(kept->status(), -1);
 }

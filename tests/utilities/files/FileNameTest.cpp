@@ -16,10 +16,7 @@
 namespace {
 
 using qimtest::text;
-
-EncodedString utf8(const std::string& bytes) {
-    return EncodedString(bytes.c_str(), EncodedString::UTF8);
-}
+using qimtest::utf8;
 
 FileName fileName(const std::string& bytes) {
     return FileName(utf8(bytes));

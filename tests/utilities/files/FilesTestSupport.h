@@ -8,8 +8,6 @@
 #ifndef QIM_TESTS_UTILITIES_FILES_FILESTESTSUPPORT_H
 #define QIM_TESTS_UTILITIES_FILES_FILESTESTSUPPORT_H
 
-#include "utilities/strings/EncodedString.h"
-
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -21,10 +19,6 @@
 #include <unistd.h>
 
 namespace qimtest {
-
-inline EncodedString utf8(const std::string& bytes) {
-    return EncodedString(bytes.c_str(), EncodedString::UTF8);
-}
 
 /// `path` with every symbolic link resolved.
 inline std::string realPath(const std::string& path) {

@@ -9,6 +9,8 @@
 #include "utilities/messages/DefaultMessageSet.h"
 #include "utilities/messages/ZOR_Message.h"
 
+#include "tests/support/StringText.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -18,12 +20,7 @@
 
 namespace {
 
-std::string str(const EncodedString& text) {
-    return std::string(text.buffer(), text.length());
-}
-std::string str(const ByteString& bytes) {
-    return std::string(reinterpret_cast<const char*>(bytes.buffer()), bytes.length());
-}
+using qimtest::text;
 
 std::unique_ptr<XPG4MsgServer> serverWithoutCatalog() {
     std::unique_ptr<XPG4MsgServer> server(ZOR_Message::createServer("C"));
@@ -33,10 +30,10 @@ std::unique_ptr<XPG4MsgServer> serverWithoutCatalog() {
 
 TEST(XPG4MsgServerTest, WithoutCatalogTheDefaultTextsAnswer) {
     const auto server = serverWithoutCatalog();
-    EXPECT_EQ(str(server->getText(1, 33)), "Invalid expression.");
-    EXPECT_EQ(str(server->getText(1, 1)), "Unknown");
-    EXPECT_EQ(str(server->getText(1, 346)), zormsgMessageSet[1][346]);
-    EXPECT_EQ(str(server->getBytes(1, 241)), zormsgMessageSet[1][241]);
+    EXPECT_EQ(text(server->getText(1, 33)), "Invalid expression.");
+    EXPECT_EQ(text(server->getText(1, 1)), "Unknown");
+    EXPECT_EQ(text(server->getText(1, 346)), zormsgMessageSet[1][346]);
+    EXPECT_EQ(text(server->getBytes(1, 241)), zormsgMessageSet[1][241]);
 }
 
 TEST(XPG4MsgServerTest, LookupsOutsideTheTableAreEmpty) {

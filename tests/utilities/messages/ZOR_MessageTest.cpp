@@ -9,6 +9,7 @@
 #include "utilities/messages/XPG4MsgServer.h"
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/StringText.h"
 
 #include <gtest/gtest.h>
 
@@ -17,13 +18,8 @@
 
 namespace {
 
-std::string str(const EncodedString& text) {
-    return std::string(text.buffer(), text.length());
-}
-
-EncodedString utf8(const char* text) {
-    return EncodedString(text, EncodedString::UTF8);
-}
+using qimtest::text;
+using qimtest::utf8;
 
 const char* const message274 =
     "The load of program prog failed because the exec() function failed.  The error code is 2.";
@@ -31,8 +27,8 @@ const char* const message274 =
 // A server whose every message has the same text.
 class FixedTextServer : public XPG4MsgServer {
 public:
-    explicit FixedTextServer(const char* text)
-        : XPG4MsgServer("C", "pex", zormsgMessageSet, zormsgSetSizes), _text(utf8(text)) {}
+    explicit FixedTextServer(const char* catalogText)
+        : XPG4MsgServer("C", "pex", zormsgMessageSet, zormsgSetSizes), _text(utf8(catalogText)) {}
     EncodedString getText(int, int) const override { return _text; }
 
 private:
@@ -42,7 +38,7 @@ private:
 std::vector<std::string> insertsOf(const ZOR_Message& message) {
     std::vector<std::string> inserts;
     for (unsigned int i = 0; i < message.insertCount(); ++i)
-        inserts.push_back(str(message.insert(i)));
+        inserts.push_back(text(message.insert(i)));
     return inserts;
 }
 
@@ -74,7 +70,7 @@ TEST(ZOR_MessageTest, NumberWithBit29SetIsNotNumbered) {
     EXPECT_FALSE(ZOR_Message(0x20000000u).isNumbered());
     EXPECT_FALSE(ZOR_Message(0x3FFFFFFFu).isNumbered());
     const ZOR_Message negative(0x20000001u);
-    EXPECT_EQ(str(negative.format(FixedTextServer("catalog text"))), "");
+    EXPECT_EQ(text(negative.format(FixedTextServer("catalog text"))), "");
 }
 
 TEST(ZOR_MessageTest, SetTextAndSetIdSetTheFlags) {
@@ -84,14 +80,14 @@ TEST(ZOR_MessageTest, SetTextAndSetIdSetTheFlags) {
     EXPECT_TRUE(message.isEmpty());
     EXPECT_TRUE(message.isResolved());
     EXPECT_EQ(message.number(), 0u);
-    EXPECT_EQ(str(message.trailer()), "") << "set_text must empty the trailer";
+    EXPECT_EQ(text(message.trailer()), "") << "set_text must empty the trailer";
 
     message.set_trailer(utf8(" trailer"));
     message.set_id(33u);
     EXPECT_FALSE(message.isResolved());
     EXPECT_FALSE(message.isEmpty());
     EXPECT_EQ(message.number(), 33u);
-    EXPECT_EQ(str(message.trailer()), " trailer") << "set_id must keep the trailer";
+    EXPECT_EQ(text(message.trailer()), " trailer") << "set_id must keep the trailer";
 
     for (uint32_t emptyNumber : {0u, 0x80000021u}) {
         message.set_id(emptyNumber);
@@ -118,7 +114,7 @@ TEST(ZOR_MessageTest, CopiesOwnTheirInserts) {
         EXPECT_EQ(insertsOf(*message), (std::vector<std::string>{"prog", "2"}));
         EXPECT_EQ(message->number(), 274u);
         EXPECT_FALSE(message->isResolved());
-        EXPECT_EQ(str(message->text()), std::string(message274) + " (trailer)");
+        EXPECT_EQ(text(message->text()), std::string(message274) + " (trailer)");
     }
     ZOR_Message& alias = assigned;
     assigned = alias;
@@ -165,7 +161,7 @@ TEST(ZOR_MessageTest, Message274ResolvesWithItsInserts) {
     const EncodedString code = EncodedString::number(2);
     ZOR_Message message(274u);
     message.set_inserts(&program, &code, nullptr);
-    EXPECT_EQ(str(message.text()), message274);
+    EXPECT_EQ(text(message.text()), message274);
 }
 
 struct FormatCase {
@@ -190,7 +186,7 @@ TEST_P(ZOR_MessageFormatTest, ReplacesEachPlaceholderOnce) {
     for (const EncodedString& insert : inserts)
         list.append(&insert);
     const ZOR_Message message(7u, list);
-    EXPECT_EQ(str(message.format(FixedTextServer(c.catalogText))), c.expected);
+    EXPECT_EQ(text(message.format(FixedTextServer(c.catalogText))), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -214,15 +210,15 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ZOR_MessageTest, TextIsResolvedOnceWithTheTrailer) {
     ZOR_Message message(33u);
     message.set_trailer(utf8(" (more)"));
-    EXPECT_EQ(str(message.text()), "Invalid expression. (more)");
+    EXPECT_EQ(text(message.text()), "Invalid expression. (more)");
     EXPECT_TRUE(message.isResolved());
     const EncodedString other = utf8("x");
     message.set_inserts(&other, nullptr);
     message.set_trailer(utf8(" (changed)"));
-    EXPECT_EQ(str(message.text()), "Invalid expression. (more)");
+    EXPECT_EQ(text(message.text()), "Invalid expression. (more)");
 
     message.set_id(347u); // beyond the last message: an empty text and the trailer
-    EXPECT_EQ(str(message.text()), " (changed)");
+    EXPECT_EQ(text(message.text()), " (changed)");
 }
 
 struct DisplayCase {

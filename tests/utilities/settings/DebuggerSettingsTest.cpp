@@ -14,11 +14,8 @@
 namespace {
 
 using qimtest::text;
+using qimtest::utf8;
 using Setting = DebuggerSettings::Setting;
-
-EncodedString utf8(const std::string& bytes) {
-    return EncodedString(StringBuffer<char>(bytes.data(), bytes.size()), EncodedString::UTF8);
-}
 
 /// The Linux table in position order, each setting with its text when unset.
 // clang-format off

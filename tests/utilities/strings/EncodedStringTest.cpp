@@ -16,11 +16,7 @@
 namespace {
 
 using qimtest::text;
-
-EncodedString utf8(const std::string& bytes) {
-    return EncodedString(StringBuffer<char>(bytes.data(), static_cast<unsigned int>(bytes.size())),
-                         EncodedString::UTF8);
-}
+using qimtest::utf8;
 
 TEST(EncodedStringTest, NullAndEmptyInputsGiveTheEmptyString) {
     EXPECT_EQ(EncodedString(nullptr, EncodedString::UTF8).length(), 0u);
