@@ -51,6 +51,17 @@ const EncodedString& sharedLibraryExtension() {
     return *so;
 }
 
+/// True when `versioned` has a numeric extension, `plain` has ".so", and the two names
+/// are the same once the numeric extension is removed: libc.so.6 is a version of libc.so.
+bool isVersionOf(const FileName& versioned, const FileName& plain) {
+    if (!isNumericExtension(versioned.extension()) ||
+        !(plain.extension() == sharedLibraryExtension()))
+        return false;
+    FileName withoutVersion(versioned);
+    withoutVersion.setExtension(EncodedString());
+    return withoutVersion.name() == plain.name();
+}
+
 } // namespace
 
 const CharString& PathSepString() {
@@ -327,19 +338,7 @@ FileName& FileName::qualify(const EncodedString& base) {
 }
 
 bool FileName::operator==(const FileName& other) const {
-    const EncodedString mine = extension();
-    const EncodedString theirs = other.extension();
-    const bool mineNumeric = isNumericExtension(mine);
-    const bool theirsNumeric = isNumericExtension(theirs);
-    if (mineNumeric && !theirsNumeric && theirs == sharedLibraryExtension()) {
-        FileName copy(*this);
-        copy.setExtension(EncodedString());
-        return copy._name == other._name;
-    }
-    if (theirsNumeric && !mineNumeric && mine == sharedLibraryExtension()) {
-        FileName copy(other);
-        copy.setExtension(EncodedString());
-        return copy._name == _name;
-    }
-    return _name == other._name;
+    // A versioned name and its ".so" name differ as bytes, so the byte comparison stays
+    // false whenever one of them is the other's version but the rest of the names differ.
+    return isVersionOf(*this, other) || isVersionOf(other, *this) || _name == other._name;
 }
