@@ -1,0 +1,34 @@
+//===- shell/LaunchSequence.cpp - Starting the debuggee -------------------===//
+#include "shell/LaunchSequence.h"
+
+#include "shell/LaunchParameters.h"
+#include "shell/StartSignal.h"
+#include "utilities/diagnostics/TraceImplementation.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <unistd.h>
+
+void waitForEnterIfAsked() {
+    if ((debug_flags & waitForEnterFlag) == 0)
+        return;
+    std::printf("Waiting for debugger to attach.  Process id = %d\n", getpid());
+    std::printf("Press enter when ready\n");
+    // Shown before the wait, and not left in the buffer for both processes to write again.
+    std::fflush(stdout);
+    std::getc(stdin);
+}
+
+int launchDebuggee(char** args) {
+    // Installed before the fork, so that it is in place in both processes before the
+    // child can send its ready signal.
+    setSignalAction(startSignal, on_start_signal);
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    const int forkError = errno;
+    if (child == 0) {
+        TraceImplementation::instance()->processForked();
+        shell_child(args);
+    }
+    return shell_parent(child, forkError);
+}

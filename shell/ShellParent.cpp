@@ -1,0 +1,73 @@
+//===- shell/ShellParent.cpp - The parent's side of the launch ------------===//
+//
+// Tells the master about the child over the master's queue, then stays alive as long as
+// the master exists. The parent never waits for the child and never signals it.
+//
+//===----------------------------------------------------------------------------===//
+#include "shell/LaunchParameters.h"
+#include "shell/LaunchSequence.h"
+#include "shell/ShellMsg.h"
+#include "shell/ShellTrace.h"
+#include "shell/StartSignal.h"
+#include "shell/UNIX_ShellMsgQueue.h"
+
+#include <cerrno>
+#include <memory>
+#include <sys/msg.h>
+#include <unistd.h>
+
+namespace {
+
+/// The flag of the first record: a child process exists (or its fork was tried).
+constexpr unsigned char childForkedFlag = 1;
+
+/// Waits for the child's ready signal and sends its process id; false when it could not be
+/// sent.
+bool reportChild(const UNIX_ShellMsgQueue& queue, pid_t child) {
+    // Ignored only now: the child was forked before, so the debuggee keeps both defaults.
+    setSignalAction(SIGINT, SIG_IGN);
+    setSignalAction(SIGQUIT, SIG_IGN);
+    traceVEK(shellProgramPlace, __LINE__,
+             "Waiting for child process %d to be ready for the start signal", child);
+    waitForStartSignal();
+    traceVEK(shellProgramPlace, __LINE__, "Child process %d is ready for start signal", child);
+    traceVEK(shellProgramPlace, __LINE__, "Sending the debuggee pid (%d)", child);
+    if (ShellIntMsg(child).send(queue.id(), IPC_NOWAIT) == 0)
+        return true;
+    traceVEK(shellProgramPlace, __LINE__, "Message send error, errno = %d", errno);
+    return false;
+}
+
+// A process id of 0 or below names a process group or every process rather than the
+// master, so probing it would keep the shell alive for good: it counts as gone.
+bool masterExists() {
+    return master_pid > 0 && kill(master_pid, 0) == 0;
+}
+
+void watchMaster() {
+    traceVEK(shellProgramPlace, __LINE__, "Staying alive as long as process %d is available",
+             master_pid);
+    do
+        sleep(1);
+    while (masterExists());
+    traceVEK(shellProgramPlace, __LINE__, "Process %d is no longer available", master_pid);
+}
+
+} // namespace
+
+int shell_parent(pid_t child, int forkError) {
+    std::unique_ptr<UNIX_ShellMsgQueue> queue;
+    try {
+        queue = std::make_unique<UNIX_ShellMsgQueue>(msg_key);
+        ShellFlagMsg(childForkedFlag).send(queue->id(), IPC_NOWAIT);
+        if (child == -1)
+            traceVEK(shellProgramPlace, __LINE__, "fork() faild.  errno = %d", forkError);
+        else if (!reportChild(*queue, child))
+            return -1;
+    } catch (...) {
+        traceVEK(shellProgramPlace, __LINE__, "Message queue get error, errno = %d", errno);
+        return -1;
+    }
+    watchMaster();
+    return 0;
+}
