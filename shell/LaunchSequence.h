@@ -26,8 +26,9 @@
 void waitForEnterIfAsked();
 
 /// Forks and runs both sides. Returns the parent's result: 0 when the master has gone,
-/// -1 when the master could not be told the child's process id. `args` is the debuggee's
-/// path and arguments, ended by a null pointer.
+/// -1 when the master could not be told the child's process id (the child is then ended,
+/// since nobody else knows it). `args` is the debuggee's path and arguments, ended by a
+/// null pointer.
 int launchDebuggee(char** args);
 
 /// The child's side: waits for the start signal, prepares the environment and becomes

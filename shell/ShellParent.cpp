@@ -6,6 +6,7 @@
 //===----------------------------------------------------------------------------===//
 #include "shell/LaunchParameters.h"
 #include "shell/LaunchSequence.h"
+#include "shell/ProcessProbe.h"
 #include "shell/ShellMsg.h"
 #include "shell/ShellTrace.h"
 #include "shell/StartSignal.h"
@@ -41,7 +42,14 @@ bool reportChild(const UNIX_ShellMsgQueue& queue, pid_t child) {
 // A process id of 0 or below names a process group or every process rather than the
 // master, so probing it would keep the shell alive for good: it counts as gone.
 bool masterExists() {
-    return master_pid > 0 && kill(master_pid, 0) == 0;
+    return master_pid > 0 && processIsRunning(master_pid);
+}
+
+// The master never learnt the child's process id, so nobody else could end the child,
+// which would wait for its start signal for good.
+void endUnreportedChild(pid_t child) {
+    if (child > 0)
+        kill(child, SIGKILL);
 }
 
 void watchMaster() {
@@ -62,10 +70,13 @@ int shell_parent(pid_t child, int forkError) {
         ShellFlagMsg(childForkedFlag).send(queue->id(), IPC_NOWAIT);
         if (child == -1)
             traceVEK(shellProgramPlace, __LINE__, "fork() faild.  errno = %d", forkError);
-        else if (!reportChild(*queue, child))
+        else if (!reportChild(*queue, child)) {
+            endUnreportedChild(child);
             return -1;
+        }
     } catch (...) {
         traceVEK(shellProgramPlace, __LINE__, "Message queue get error, errno = %d", errno);
+        endUnreportedChild(child);
         return -1;
     }
     watchMaster();

@@ -78,6 +78,12 @@ void StandInMaster::end() {
     _pid = -1;
 }
 
+void StandInMaster::endAsZombie() {
+    kill(_pid, SIGKILL);
+    siginfo_t info;
+    waitid(P_PID, static_cast<id_t>(_pid), &info, WEXITED | WNOWAIT);
+}
+
 ShellRun::ShellRun(const std::vector<std::string>& arguments,
                    const std::vector<std::string>& environment, const std::string& directory)
     : _outPath(directory + "/shell.out"), _errPath(directory + "/shell.err") {
@@ -122,6 +128,12 @@ int ShellRun::exitCode() const {
 
 int ShellRun::signal() const {
     return _ended && WIFSIGNALED(_waitStatus) ? WTERMSIG(_waitStatus) : 0;
+}
+
+int ShellRun::awaitOrphanedChild(std::chrono::milliseconds limit) {
+    int status = -1;
+    awaitCondition(limit, [&] { return waitpid(-_pid, &status, WNOHANG) > 0; });
+    return status;
 }
 
 std::string ShellRun::out() const {

@@ -43,6 +43,9 @@ public:
     pid_t pid() const { return _pid; }
     /// Ends the process and reaps it; the time it was gone is endedAt().
     void end();
+    /// Ends the process but leaves it a zombie until destruction, as a parent that has not
+    /// waited for it yet would.
+    void endAsZombie();
     std::chrono::steady_clock::time_point endedAt() const { return _endedAt; }
 
 private:
@@ -70,6 +73,9 @@ public:
     int exitCode() const;
     /// The signal that ended the shell, 0 when none did.
     int signal() const;
+    /// After the shell's end: waits up to `limit` for the shell's child, handed to this
+    /// process, to end, and reaps it. Its wait status, or -1 when it did not end in time.
+    int awaitOrphanedChild(std::chrono::milliseconds limit = patience);
     /// What the shell and its child wrote so far.
     std::string out() const;
     std::string err() const;

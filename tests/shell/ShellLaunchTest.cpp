@@ -123,6 +123,17 @@ TEST_F(ShellLaunchTest, DebuggeeEnvironmentIsPreparedForTheMaster) {
     EXPECT_THAT(lines, Not(Contains("env=NLSPATH=/inherited/%N")));
 }
 
+// A master that has ended is gone even before its own parent has reaped it; a parent that
+// reaps it only once the shell's output has closed would otherwise wait for good.
+TEST_F(ShellLaunchTest, MasterEndedButNotYetReapedEndsTheParent) {
+    const auto shell = startShell(probe());
+    ASSERT_EQ(kill(receiveBothRecords(), SIGFPE), 0);
+    report();
+    _master.endAsZombie();
+    ASSERT_TRUE(shell->waitForEnd()) << "the parent waited for a zombie master";
+    EXPECT_EQ(shell->exitCode(), 0);
+}
+
 // SIGINT and SIGQUIT from the terminal must not end the shell's parent, while the debuggee
 // keeps their default actions; a repeated SIGFPE only interrupts the parent's sleep.
 TEST_F(ShellLaunchTest, ParentIgnoresInterruptAndQuitButTheDebuggeeDoesNot) {
@@ -175,13 +186,20 @@ TEST_F(ShellLaunchTest, FailedExecPrintsMessage274AndExits99) {
     }
 }
 
-// A key without a queue: the shell cannot tell the master anything and ends with 255.
+/// True when the wait status is that of a process ended by SIGKILL.
+bool killed(int status) {
+    return status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+// A key without a queue: the shell cannot tell the master anything and ends with 255. Its
+// child, whose process id nobody learnt, does not stay behind waiting for good.
 TEST_F(ShellLaunchTest, UnknownKeyEndsTheShellWith255) {
     const std::string trace = _directory.file("trace");
     const key_t unknown = ftok(touched(_directory.file("no queue")).c_str(), 3);
     const auto shell = startShell(probe(), {"QIM_DBG_TRACE=" + trace + ",vek"}, {}, 0, unknown);
     ASSERT_TRUE(shell->waitForEnd());
     EXPECT_EQ(shell->exitCode(), 255);
+    EXPECT_TRUE(killed(shell->awaitOrphanedChild())) << "the unreported child was left running";
     const Lines lines = qimtest::withoutStamps(qimtest::readLines(trace));
     EXPECT_THAT(lines, Contains(qimtest::isRecord("ERROR", "void UNIX_ShellMsgQueue::open_queue",
                                                   "Process " + std::to_string(shell->pid()) +
@@ -199,6 +217,7 @@ TEST_F(ShellLaunchTest, FullQueueForThePidRecordEndsTheShellWith255) {
     const auto shell = startShell(probe(), {"QIM_DBG_TRACE=" + trace + ",vek"});
     ASSERT_TRUE(shell->waitForEnd());
     EXPECT_EQ(shell->exitCode(), 255);
+    EXPECT_TRUE(killed(shell->awaitOrphanedChild())) << "the unreported child was left running";
     EXPECT_THAT(qimtest::recordTextsOfFile(trace, "VEK"),
                 Contains("Message send error, errno = " + std::to_string(EAGAIN)));
     int drained = 0;
