@@ -9,6 +9,7 @@
 #include "shell/ShellMsg.h"
 #include "tests/shell/TracedRecords.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/MessageQueues.h"
 #include "tests/support/TemporaryDirectory.h"
 #include "tests/support/TextLines.h"
 #include "tests/support/TraceInUse.h"
@@ -29,6 +30,7 @@
 
 namespace {
 
+using qimtest::queueExists;
 using ::testing::Contains;
 using ::testing::HasSubstr;
 
@@ -39,11 +41,6 @@ bool writeQueueLimit(int limit) {
         return false;
     const bool written = std::fprintf(file, "%d\n", limit) > 0;
     return std::fclose(file) == 0 && written;
-}
-
-bool queueExists(int qid) {
-    struct msqid_ds status;
-    return msgctl(qid, IPC_STAT, &status) == 0;
 }
 
 /// Queues the test makes with msgget itself, removed at the end whatever happened.

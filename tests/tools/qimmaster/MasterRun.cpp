@@ -1,15 +1,14 @@
 //===- tests/tools/qimmaster/MasterRun.cpp - Running qimmaster in a test --===//
 #include "tests/tools/qimmaster/MasterRun.h"
 
+#include "shell/ProcessProbe.h"
 #include "tests/support/TextLines.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <csignal>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <sys/msg.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -70,23 +69,6 @@ std::vector<std::string> masterLines(const std::string& err, const std::string& 
     return found;
 }
 
-bool processRuns(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.compare(0, 6, "State:") != 0)
-            continue;
-        char state = '?';
-        std::istringstream(line.substr(6)) >> state;
-        return state != 'Z' && state != 'X'; // a zombie or a dead one has ended
-    }
-    return false; // no such process
-}
-
-bool queueExists(int queueId) {
-    msqid_ds state;
-    return msgctl(queueId, IPC_STAT, &state) == 0;
-}
-
 LaunchLeftovers::LaunchLeftovers(const std::string& err)
     : _queueId(capturedNumber(err, std::regex(R"(^queue created \(key -?[0-9]+, id ([0-9]+)\))"))),
       _shell(capturedNumber(err, std::regex(R"(^shell ([0-9]+) started)"))),
@@ -96,7 +78,7 @@ LaunchLeftovers::~LaunchLeftovers() {
     for (pid_t pid : {_debuggee, _shell}) {
         if (pid <= 0)
             continue;
-        if (processRuns(pid))
+        if (processIsRunning(pid))
             kill(pid, SIGKILL);
         waitpid(pid, nullptr, __WALL); // reaps what came back here; fails at once otherwise
     }
@@ -108,11 +90,11 @@ void LaunchLeftovers::expectNoneRemain() const {
     ASSERT_GE(_queueId, 0) << "the timeline named no queue";
     ASSERT_GT(_shell, 0) << "the timeline named no shell";
     EXPECT_FALSE(queueExists(_queueId)) << "queue " << _queueId << " was left behind";
-    EXPECT_FALSE(processRuns(_shell)) << "shell " << _shell << " was left running";
+    EXPECT_FALSE(processIsRunning(_shell)) << "shell " << _shell << " was left running";
     EXPECT_FALSE(adoptedByThisProcess(_shell))
         << "shell " << _shell << " was left for someone else to reap";
     if (_debuggee > 0) {
-        EXPECT_FALSE(processRuns(_debuggee)) << "process " << _debuggee << " was left running";
+        EXPECT_FALSE(processIsRunning(_debuggee)) << "process " << _debuggee << " was left running";
     }
 }
 

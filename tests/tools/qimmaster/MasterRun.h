@@ -16,6 +16,7 @@
 #define QIM_TESTS_TOOLS_QIMMASTER_MASTERRUN_H
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/MessageQueues.h"
 
 #include <string>
 #include <sys/types.h>
@@ -35,11 +36,6 @@ ChildResult runMaster(const std::vector<std::string>& arguments,
 /// qimmaster's lines on standard error that start with `prefix` after "qimmaster: ", each
 /// without the prefix; stamped timeline lines are matched after their stamp.
 std::vector<std::string> masterLines(const std::string& err, const std::string& prefix);
-
-/// True while `pid` is a process that has not ended (a zombie has ended).
-bool processRuns(pid_t pid);
-/// True while the message queue `queueId` exists.
-bool queueExists(int queueId);
 
 /// The queue and the processes that a --timeline run named. The object kills the
 /// processes and removes the queue that are still there when it goes.
