@@ -7,6 +7,7 @@
 //===----------------------------------------------------------------------------===//
 #include "utilities/strings/StringPoolManager.h"
 
+#include "utilities/strings/ThreadBlockCache.h"
 #include "utilities/sync/CriticalSectionGuard.h"
 
 #include <cstdlib>
@@ -19,17 +20,21 @@ namespace {
 constexpr unsigned int classWidths[] = {8, 16, 24, 32, 48, 64};
 
 static_assert(sizeof(void*) <= classWidths[0], "a free block must hold the next pointer");
+static_assert(sizeof classWidths / sizeof classWidths[0] == ThreadBlockCache::classCount,
+              "a thread's cache has one list per size class");
 static_assert(StringPoolManager::chunk48Size % 48 == 0 && StringPoolManager::chunk64Size % 64 == 0,
               "chunks are carved into whole blocks");
 
 } // namespace
 
 StringPoolManager& StringPoolManager::instance() {
-    static StringPoolManager* const manager = new StringPoolManager;
+    static StringPoolManager* const manager = new StringPoolManager(true);
     return *manager;
 }
 
-StringPoolManager::StringPoolManager() = default;
+StringPoolManager::StringPoolManager() : StringPoolManager(false) {}
+
+StringPoolManager::StringPoolManager(bool threadCaches) : _threadCaches(threadCaches) {}
 
 StringPoolManager::SizeClass StringPoolManager::classFor(unsigned int size) {
     if (size <= 4)
@@ -56,8 +61,7 @@ void* StringPoolManager::getBuffer(unsigned int size) {
             throw std::bad_alloc();
         return block;
     }
-    CriticalSectionGuard guard(_lock);
-    return take(classFor(size));
+    return getBlock(classFor(size));
 }
 
 void StringPoolManager::freeBuffer(void* block, unsigned int size) {
@@ -67,23 +71,73 @@ void StringPoolManager::freeBuffer(void* block, unsigned int size) {
         std::free(block);
         return;
     }
-    CriticalSectionGuard guard(_lock);
-    push(classFor(size), block);
+    freeBlock(classFor(size), block);
 }
 
 void* StringPoolManager::getPool48() {
-    CriticalSectionGuard guard(_lock);
-    return take(Class48);
+    return getBlock(Class48);
 }
 
 void* StringPoolManager::getPool64() {
-    CriticalSectionGuard guard(_lock);
-    return take(Class64);
+    return getBlock(Class64);
 }
 
 void* StringPoolManager::getPoolMin() {
+    return getBlock(ClassMin);
+}
+
+ThreadBlockCache* StringPoolManager::callingThreadCache() {
+    return _threadCaches ? ThreadBlockCache::ofCallingThread(*this) : nullptr;
+}
+
+void* StringPoolManager::getBlock(SizeClass sizeClass) {
+    if (ThreadBlockCache* cache = callingThreadCache()) {
+        FreeBlockList& cached = cache->blocks(sizeClass);
+        if (void* block = cached.pop())
+            return block;
+        return refill(cached, sizeClass);
+    }
     CriticalSectionGuard guard(_lock);
-    return take(ClassMin);
+    return take(sizeClass);
+}
+
+void StringPoolManager::freeBlock(SizeClass sizeClass, void* block) {
+    if (ThreadBlockCache* cache = callingThreadCache()) {
+        FreeBlockList& cached = cache->blocks(sizeClass);
+        cached.push(block);
+        if (cached.size() > threadCacheLimit)
+            giveBackSurplus(cached, sizeClass);
+        return;
+    }
+    CriticalSectionGuard guard(_lock);
+    _freeLists[sizeClass].push(block);
+}
+
+// The calling thread's cache of the class is empty: it takes a batch of the blocks already
+// free in the class. Only when there are none is a block made by the refill rules. Nothing
+// is carved or halved for a batch, so chunks are taken exactly when they would be without
+// the cache.
+void* StringPoolManager::refill(FreeBlockList& cached, SizeClass sizeClass) {
+    CriticalSectionGuard guard(_lock);
+    FreeBlockList batch = _freeLists[sizeClass].takeBatch(threadCacheBatch);
+    if (batch.empty())
+        return take(sizeClass);
+    cached.spliceFront(batch);
+    return cached.pop();
+}
+
+// The batch is cut from the cache before the lock is entered, so that the lock is held only
+// for constant-time work.
+void StringPoolManager::giveBackSurplus(FreeBlockList& cached, SizeClass sizeClass) {
+    FreeBlockList surplus = cached.takeFront(threadCacheBatch);
+    CriticalSectionGuard guard(_lock);
+    _freeLists[sizeClass].putBatch(surplus);
+}
+
+void StringPoolManager::takeBack(ThreadBlockCache& cache) {
+    CriticalSectionGuard guard(_lock);
+    for (unsigned int sizeClass = 0; sizeClass < ClassCount; ++sizeClass)
+        _freeLists[sizeClass].putAll(cache.blocks(sizeClass));
 }
 
 // The refill rules: each class below 48 halves a block of the class above it (the 16-byte
@@ -110,17 +164,18 @@ void* StringPoolManager::take(SizeClass sizeClass) {
 // Pops a block of `sizeClass`; when its list is empty, takes a block of the `larger` class,
 // hands out its first `width` bytes and files the other half under `sizeClass`.
 void* StringPoolManager::takeSplitting(SizeClass sizeClass, SizeClass larger, unsigned int width) {
-    if (void* block = pop(sizeClass))
+    if (void* block = _freeLists[sizeClass].pop())
         return block;
     char* whole = static_cast<char*>(take(larger));
-    push(sizeClass, whole + width);
+    _freeLists[sizeClass].push(whole + width);
     return whole;
 }
 
 // Pops a block of `sizeClass`; when its list is empty, carves a new chunk of `chunkSize`
 // bytes into blocks linked in address order and pops the first.
 void* StringPoolManager::takeFromNewChunk(SizeClass sizeClass, unsigned int chunkSize) {
-    if (void* block = pop(sizeClass))
+    FreeBlockStore& list = _freeLists[sizeClass];
+    if (void* block = list.pop())
         return block;
     const unsigned int width = classWidths[sizeClass];
     std::unique_ptr<char[]> owned(new char[chunkSize]);
@@ -128,31 +183,19 @@ void* StringPoolManager::takeFromNewChunk(SizeClass sizeClass, unsigned int chun
     _chunks.push_back(std::move(owned));
     _chunkBytes += chunkSize;
     for (unsigned int offset = chunkSize; offset >= width; offset -= width)
-        push(sizeClass, chunk + offset - width);
-    return pop(sizeClass);
-}
-
-void* StringPoolManager::pop(SizeClass sizeClass) {
-    FreeBlock* block = _freeLists[sizeClass];
-    if (block != nullptr)
-        _freeLists[sizeClass] = block->next;
-    return block;
-}
-
-void StringPoolManager::push(SizeClass sizeClass, void* block) {
-    FreeBlock* freed = static_cast<FreeBlock*>(block);
-    freed->next = _freeLists[sizeClass];
-    _freeLists[sizeClass] = freed;
+        list.push(chunk + offset - width);
+    return list.pop();
 }
 
 unsigned int StringPoolManager::freeBlockCount(unsigned int size) const {
     if (size > largestPooledSize)
         return 0;
+    const SizeClass sizeClass = classFor(size);
+    const ThreadBlockCache* cache =
+        _threadCaches ? ThreadBlockCache::servingCallingThread() : nullptr;
+    const unsigned int cached = cache ? cache->blocks(sizeClass).size() : 0;
     CriticalSectionGuard guard(_lock);
-    unsigned int count = 0;
-    for (const FreeBlock* block = _freeLists[classFor(size)]; block != nullptr; block = block->next)
-        ++count;
-    return count;
+    return _freeLists[sizeClass].size() + cached;
 }
 
 unsigned int StringPoolManager::chunkCount() const {

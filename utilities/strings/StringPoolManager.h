@@ -10,6 +10,13 @@
 // in place); it then joins the list of the smaller class, which is safe because every
 // block is at least as wide as the class it is filed under.
 //
+// The shared lists are guarded by one critical section. In front of them, the process-wide
+// manager gives every thread a cache of free blocks of its own (ThreadBlockCache), so that
+// most requests and returns take no lock at all: a thread's cache is refilled, and gives
+// its surplus back, in batches under one lock, and goes back whole when its thread ends.
+// Blocks are still carved and halved only when the calling thread's cache and the shared
+// list of the class are both empty, so the refill rules hold as they do without caches.
+//
 // Usage:
 //   void* block = StringPoolManager::instance().getBuffer(20);
 //   ...
@@ -19,10 +26,13 @@
 #ifndef QIM_UTILITIES_STRINGS_STRINGPOOLMANAGER_H
 #define QIM_UTILITIES_STRINGS_STRINGPOOLMANAGER_H
 
+#include "utilities/strings/FreeBlockStore.h"
 #include "utilities/sync/UNIX_Critical_Section.h"
 
 #include <memory>
 #include <vector>
+
+class ThreadBlockCache;
 
 class StringPoolManager {
 public:
@@ -33,11 +43,20 @@ public:
     /// Bytes in the chunk that refills the 64-byte class: 127 blocks.
     static constexpr unsigned int chunk64Size = 8128;
 
-    /// The process-wide manager, created on first use and never destroyed.
+    /// Most blocks a thread's cache holds in one class; beyond it, a batch goes back. Enough
+    /// for a thread to recycle a few hundred strings of a class without a trip to the
+    /// shared lists; at most 96 KB per thread over all classes.
+    static constexpr unsigned int threadCacheLimit = 512;
+    /// Blocks a thread's cache gives back, or at most takes, in one trip to the shared lists.
+    static constexpr unsigned int threadCacheBatch = 64;
+
+    /// The process-wide manager, created on first use and never destroyed. Every thread
+    /// that uses it has a cache of free blocks in front of the shared lists.
     static StringPoolManager& instance();
 
-    /// A manager with empty lists. The library uses only instance(); separate managers
-    /// exist so that the refill rules can be observed from a known starting point.
+    /// A manager with empty lists and no thread caches: every operation takes the lock.
+    /// The library uses only instance(); separate managers exist so that the refill rules
+    /// can be observed from a known starting point.
     StringPoolManager();
     StringPoolManager(const StringPoolManager&) = delete;
     StringPoolManager& operator=(const StringPoolManager&) = delete;
@@ -54,7 +73,8 @@ public:
 
     /// Width in bytes of the blocks filed under the class that serves `size` (0 above 64).
     static unsigned int blockWidthFor(unsigned int size);
-    /// Number of free blocks in the class that serves `size` (for diagnostics and tests).
+    /// Number of free blocks in the class that serves `size`: on the shared list and in
+    /// the calling thread's cache (for diagnostics and tests).
     unsigned int freeBlockCount(unsigned int size) const;
     /// Number of chunks taken from the heap so far (for diagnostics and tests).
     unsigned int chunkCount() const;
@@ -62,24 +82,30 @@ public:
     unsigned long chunkBytes() const;
 
 private:
+    friend class ThreadBlockCache;
+
     enum SizeClass { ClassMin, Class16, Class24, Class32, Class48, Class64, ClassCount };
 
-    /// A free block holds the address of the next free block of its list.
-    struct FreeBlock {
-        FreeBlock* next;
-    };
+    explicit StringPoolManager(bool threadCaches);
 
     static SizeClass classFor(unsigned int size);
+
+    ThreadBlockCache* callingThreadCache();
+    void* getBlock(SizeClass sizeClass);
+    void freeBlock(SizeClass sizeClass, void* block);
+    void* refill(FreeBlockList& cached, SizeClass sizeClass);
+    void giveBackSurplus(FreeBlockList& cached, SizeClass sizeClass);
+    /// Puts every block of a thread's cache back on the shared lists.
+    void takeBack(ThreadBlockCache& cache);
 
     void* take(SizeClass sizeClass);
     void* takeSplitting(SizeClass sizeClass, SizeClass larger, unsigned int width);
     void* takeFromNewChunk(SizeClass sizeClass, unsigned int chunkSize);
-    void* pop(SizeClass sizeClass);
-    void push(SizeClass sizeClass, void* block);
 
-    FreeBlock* _freeLists[ClassCount] = {};
+    FreeBlockStore _freeLists[ClassCount];
     std::vector<std::unique_ptr<char[]>> _chunks;
     unsigned long _chunkBytes = 0;
+    const bool _threadCaches;
     mutable UNIX_Critical_Section _lock;
 };
 
