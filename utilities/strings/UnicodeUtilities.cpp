@@ -7,10 +7,21 @@
 // Plain char is signed on some hosts, so every byte is read as an unsigned char; wchar_t
 // may be signed too, so code units are compared as unsigned 32-bit values.
 //
+// Most text is mostly ASCII, so both directions take ASCII in blocks (AsciiBlocks.h), and
+// only the character that ends an ASCII run goes through the character-by-character codec.
+// Both measure their input first (strlen and wcslen are vectorised in the C library), so a
+// block never reads past the terminator.
+//
 //===----------------------------------------------------------------------------===//
 #include "utilities/strings/UnicodeUtilities.h"
 
+#include "utilities/strings/AsciiBlocks.h"
+
 #include <cstdint>
+#include <cstring>
+#include <cwchar>
+
+using namespace ascii_blocks;
 
 namespace {
 
@@ -21,16 +32,11 @@ bool isContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
 
-/// Decodes the character at `in[i]` and moves `i` past it. A byte that cannot be decoded
-/// gives '.' and moves `i` by that byte alone, so decoding resumes at the next one. The
-/// terminator is not a continuation byte, so a cut sequence never reads past it.
-wchar_t decodeCharacter(const unsigned char* in, std::size_t& i) {
+/// Decodes the sequence of any length that `in[i]` starts, or gives '.' for a byte that
+/// cannot start one; moves `i` past what it decoded.
+wchar_t decodeAnySequence(const unsigned char* in, std::size_t& i) {
     const unsigned char lead = in[i];
     const int extra = static_cast<int>(UnicodeUtilities::sequenceLength(lead)) - 1;
-    if (extra == 0) {
-        ++i;
-        return lead;
-    }
     if (extra < 0) {
         ++i;
         return replacementCharacter;
@@ -46,6 +52,30 @@ wchar_t decodeCharacter(const unsigned char* in, std::size_t& i) {
     i += static_cast<std::size_t>(extra) + 1;
     // At most 31 value bits: always a non-negative wchar_t.
     return static_cast<wchar_t>(value);
+}
+
+/// Decodes the character at `in[i]` and moves `i` past it. A byte that cannot be decoded
+/// gives '.' and moves `i` by that byte alone, so decoding resumes at the next one. The
+/// terminator is not a continuation byte, so a cut sequence never reads past it. The
+/// 2- and 3-byte forms, which most non-ASCII text uses, are decoded straight.
+wchar_t decodeCharacter(const unsigned char* in, std::size_t& i) {
+    const unsigned char lead = in[i];
+    if (lead < 0x80) {
+        ++i;
+        return lead;
+    }
+    if ((lead & 0xE0) == 0xC0 && isContinuation(in[i + 1])) {
+        const std::uint32_t value = (lead & 0x1Fu) << 6 | (in[i + 1] & 0x3Fu);
+        i += 2;
+        return static_cast<wchar_t>(value);
+    }
+    if ((lead & 0xF0) == 0xE0 && isContinuation(in[i + 1]) && isContinuation(in[i + 2])) {
+        const std::uint32_t value =
+            (lead & 0x0Fu) << 12 | (in[i + 1] & 0x3Fu) << 6 | (in[i + 2] & 0x3Fu);
+        i += 3;
+        return static_cast<wchar_t>(value);
+    }
+    return decodeAnySequence(in, i);
 }
 
 /// Bytes the UTF-8 form of `value` takes; 0 for values no form can hold.
@@ -76,6 +106,23 @@ void encodeCharacter(std::uint32_t value, unsigned int length, char* out) {
     }
 }
 
+/// Writes the 1-, 2- or 3-byte form of `value`, which is below 0x10000, and returns its
+/// length. All three bytes at `out` are written whatever the length, so that text mixing
+/// the three lengths is encoded without a branch that depends on the character.
+inline unsigned int encodeShortForm(std::uint32_t value, char* out) {
+    const unsigned int length = 1 + (value >= 0x80 ? 1 : 0) + (value >= 0x800 ? 1 : 0);
+    const std::uint32_t low6 = 0x80 | (value & 0x3F);
+    const std::uint32_t middle6 = 0x80 | ((value >> 6) & 0x3F);
+    const std::uint32_t first = length == 1   ? value
+                                : length == 2 ? 0xC0 | value >> 6
+                                              : 0xE0 | value >> 12;
+    const std::uint32_t second = length == 2 ? low6 : middle6;
+    out[0] = static_cast<char>(first);
+    out[1] = static_cast<char>(second);
+    out[2] = static_cast<char>(low6);
+    return length;
+}
+
 } // namespace
 
 unsigned int UnicodeUtilities::sequenceLength(unsigned char lead) {
@@ -99,32 +146,69 @@ unsigned int UnicodeUtilities::utf8toUnicode(const char* utf8, wchar_t* out,
     if (outCount == 0)
         return 0;
     const unsigned char* in = reinterpret_cast<const unsigned char*>(utf8);
-    unsigned int written = 0;
+    const std::size_t length = utf8 == nullptr ? 0 : std::strlen(utf8);
+    const std::size_t room = outCount - 1; // the last slot is kept for the terminator
+    std::size_t written = 0;
     std::size_t i = 0;
-    while (in != nullptr && in[i] != 0) {
-        // The last slot is kept for the terminator.
-        if (written == outCount - 1)
+    while (i < length) {
+        if (written == room)
             return 0;
+        if (in[i] < 0x80 && length - i >= byteBlock && room - written >= byteBlock) {
+            // A whole ASCII block advances by a constant, so that the next block's load need
+            // not wait for this block's count; a shorter run is copied as it is.
+            const unsigned int ascii = leadingAsciiBytes(in + i);
+            if (ascii == byteBlock) {
+                widenByteBlock(in + i, out + written);
+                i += byteBlock;
+                written += byteBlock;
+                continue;
+            }
+            for (unsigned int k = 0; k < ascii; ++k)
+                out[written++] = in[i++];
+            continue;
+        }
         out[written++] = decodeCharacter(in, i);
     }
     out[written] = 0;
-    return written + 1;
+    return static_cast<unsigned int>(written) + 1;
 }
 
 unsigned int UnicodeUtilities::unicodeToUTF8(const wchar_t* wide, char* out, unsigned int outSize) {
     if (outSize == 0)
         return 0;
-    unsigned int used = 0;
-    for (const wchar_t* p = wide; p != nullptr && *p != 0; ++p) {
-        const std::uint32_t value = static_cast<std::uint32_t>(*p);
-        const unsigned int length = encodedLength(value);
-        if (length == 0)
+    const std::size_t length = wide == nullptr ? 0 : std::wcslen(wide);
+    const std::size_t room = outSize - 1; // the last byte is kept for the terminator
+    std::size_t used = 0;
+    std::size_t p = 0;
+    while (p < length) {
+        const std::uint32_t value = static_cast<std::uint32_t>(wide[p]);
+        if (value < 0x80 && length - p >= unitBlock && room - used >= unitBlock) {
+            // A whole ASCII block advances by a constant, so that the next block's load
+            // need not wait for this block's count; a shorter run is copied as it is.
+            const unsigned int ascii = leadingAsciiUnits(wide + p);
+            if (ascii == unitBlock) {
+                narrowUnitBlock(wide + p, out + used);
+                p += unitBlock;
+                used += unitBlock;
+                continue;
+            }
+            for (unsigned int k = 0; k < ascii; ++k)
+                out[used++] = static_cast<char>(wide[p++]);
+            continue;
+        }
+        ++p;
+        if (value < 0x10000 && room - used >= 3) {
+            used += encodeShortForm(value, out + used);
+            continue;
+        }
+        const unsigned int encoded = encodedLength(value);
+        if (encoded == 0)
             continue; // 0x80000000 and above: no UTF-8 form, skipped.
-        if (outSize - used < length + 1)
+        if (room - used < encoded)
             return 0; // The whole sequence and the terminator must fit.
-        encodeCharacter(value, length, out + used);
-        used += length;
+        encodeCharacter(value, encoded, out + used);
+        used += encoded;
     }
     out[used] = 0;
-    return used + 1;
+    return static_cast<unsigned int>(used) + 1;
 }

@@ -124,4 +124,99 @@ TEST(UnicodeUtilitiesTest, LongTextOfEveryFormRoundTrips) {
     EXPECT_TRUE(decode(utf8.substr(0, utf8.size() - 1)) == wide + L'\0');
 }
 
+/// The decoding rules one byte at a time, without the block path: the oracle for it.
+std::wstring decodeByTheRules(const std::string& utf8) {
+    std::wstring wide;
+    const auto byte = [&utf8](std::size_t i) {
+        return i < utf8.size() ? static_cast<unsigned char>(utf8[i]) : 0u;
+    };
+    for (std::size_t i = 0; i < utf8.size();) {
+        const unsigned int lead = byte(i);
+        const unsigned int extra = lead < 0x80 ? 0 : UnicodeUtilities::sequenceLength(lead) - 1;
+        unsigned int value = lead < 0x80 ? lead : lead & (0x7Fu >> (extra + 1));
+        bool complete = lead < 0x80 || UnicodeUtilities::sequenceLength(lead) != 0;
+        for (unsigned int k = 1; complete && k <= extra; ++k) {
+            complete = (byte(i + k) & 0xC0) == 0x80;
+            value = value << 6 | (byte(i + k) & 0x3F);
+        }
+        wide += complete ? static_cast<wchar_t>(value) : L'.';
+        i += complete ? extra + 1 : 1;
+    }
+    return wide;
+}
+
+/// The encoding table one code unit at a time, without the block path: the oracle for it.
+std::string encodeByTheRules(const std::wstring& wide) {
+    static const unsigned int limits[] = {0x80, 0x800, 0x10000, 0x200000, 0x4000000, 0x80000000};
+    static const unsigned int leadMarks[] = {0, 0xC0, 0xE0, 0xF0, 0xF8, 0xFC};
+    std::string utf8;
+    for (const wchar_t unit : wide) {
+        const unsigned int value = static_cast<unsigned int>(unit);
+        unsigned int extra = 0;
+        while (extra < 6 && value >= limits[extra])
+            ++extra;
+        if (extra == 6)
+            continue; // no form
+        utf8 += static_cast<char>(leadMarks[extra] | value >> (6 * extra));
+        for (unsigned int k = extra; k-- > 0;)
+            utf8 += static_cast<char>(0x80 | ((value >> (6 * k)) & 0x3F));
+    }
+    return utf8;
+}
+
+/// Text whose ASCII runs end on every position around the block sizes, mixed with every
+/// form, bad bytes and cut sequences.
+std::vector<std::string> textsAroundBlockEdges() {
+    const std::string others[] = {
+        "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",        "\x80", "\xC3",
+        "\xE2\x82", "\xFF",         "\xFC\x84\x80\x80\x80\x80"};
+    std::vector<std::string> texts;
+    for (std::size_t run = 0; run <= 34; ++run) {
+        for (const std::string& other : others) {
+            const std::string ascii(run, static_cast<char>('a' + run % 26));
+            texts.push_back(ascii + other + ascii + "xyz" + other);
+        }
+    }
+    return texts;
+}
+
+// The ASCII blocks must end exactly where the run ends, and must not write past the room
+// or count a block that does not fit: every text is decoded into every output size.
+TEST(UnicodeUtilitiesTest, DecodingAgreesWithTheRulesAtEveryRunLengthAndOutputSize) {
+    for (const std::string& text : textsAroundBlockEdges()) {
+        const std::wstring expected = decodeByTheRules(text) + L'\0';
+        for (unsigned int outCount = 0; outCount <= expected.size() + 1; ++outCount) {
+            std::vector<wchar_t> out(outCount + 1, L'#');
+            const unsigned int n =
+                UnicodeUtilities::utf8toUnicode(text.c_str(), out.data(), outCount);
+            ASSERT_EQ(out[outCount], L'#') << "wrote past outCount " << outCount;
+            if (outCount < expected.size()) {
+                ASSERT_EQ(n, 0u) << "outCount " << outCount;
+                continue;
+            }
+            ASSERT_EQ(n, expected.size()) << "outCount " << outCount;
+            ASSERT_TRUE(std::wstring(out.data(), n) == expected) << text.size() << "-byte text";
+        }
+    }
+}
+
+TEST(UnicodeUtilitiesTest, EncodingAgreesWithTheRulesAtEveryRunLengthAndOutputSize) {
+    for (const std::string& text : textsAroundBlockEdges()) {
+        const std::wstring wide = decodeByTheRules(text);
+        const std::string expected = encodeByTheRules(wide) + '\0';
+        for (unsigned int outSize = 0; outSize <= expected.size() + 1; ++outSize) {
+            std::vector<char> out(outSize + 1, '#');
+            const unsigned int n =
+                UnicodeUtilities::unicodeToUTF8(wide.c_str(), out.data(), outSize);
+            ASSERT_EQ(out[outSize], '#') << "wrote past outSize " << outSize;
+            if (outSize < expected.size()) {
+                ASSERT_EQ(n, 0u) << "outSize " << outSize;
+                continue;
+            }
+            ASSERT_EQ(n, expected.size()) << "outSize " << outSize;
+            ASSERT_EQ(std::string(out.data(), n), expected);
+        }
+    }
+}
+
 } // namespace
