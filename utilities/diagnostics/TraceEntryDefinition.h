@@ -19,7 +19,7 @@
 /// Defines `void function(const char* where, unsigned int line, const char* format, ...)`
 /// writing records of type `typeName` when the switch `flags.flagWord` is on.
 #define QIM_DEFINE_TRACE_ENTRY(function, flagWord, typeName)                                       \
-    void function(const char* where, unsigned int line, const char* format, ...) {                 \
+    void(function)(const char* where, unsigned int line, const char* format, ...) {                \
         TraceImplementation* trace = TraceImplementation::instance();                              \
         if (!trace->flags.flagWord)                                                                \
             return;                                                                                \

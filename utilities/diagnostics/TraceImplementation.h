@@ -55,6 +55,12 @@ public:
     static TraceImplementation* instance() {
         return _implementation ? _implementation : createInstance();
     }
+    /// False only when the trace object exists and its switch `word` is off: then no
+    /// record of that type can pass. Costs two loads and no call.
+    static bool mayTrace(int32_t TraceFlags::*word) {
+        const TraceImplementation* trace = _implementation;
+        return trace == nullptr || trace->flags.*word != 0;
+    }
     /// Puts `implementation` in use (null: the module's own worker) and arms it, so that
     /// the first record opens the destination. Returns the object in use; keeps errno.
     static TraceImplementation* start(TraceImplementation* implementation);

@@ -18,9 +18,9 @@
 
 /// Composes a record into `buffer` of `size` bytes (at least 2) and returns its length. A
 /// record that does not fit is cut at the end of the buffer and still ends with its
-/// newline and a terminating zero.
+/// newline and a terminating zero; `*cut` (when given) tells whether that happened.
 std::size_t composeTraceRecord(char* buffer, std::size_t size, const char* stamp, long thread,
                                const char* type, const char* where, unsigned int line,
-                               const char* format, va_list arguments);
+                               const char* format, va_list arguments, bool* cut = nullptr);
 
 #endif

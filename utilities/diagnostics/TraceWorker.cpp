@@ -31,8 +31,11 @@ const char* const alwaysIncludedTypes[] = {"ERROR", "WARNING"};
 /// The TRACE setting's position in the settings table.
 constexpr unsigned int traceSettingPosition = 5;
 
-/// Each record is composed in a buffer of its own of this size.
+/// The longest record: a longer one is cut to this size.
 constexpr std::size_t recordBufferSize = 128000;
+/// Most records fit a buffer on the stack of this size; only a longer one takes a buffer
+/// of recordBufferSize from the heap.
+constexpr std::size_t shortRecordSize = 1024;
 
 /// The place and line that every record of the worker itself carries.
 const char* const internalRecordPlace = "void TraceWorker::itrace(const char*, ...)";
@@ -273,13 +276,31 @@ void TraceWorker::trace(const char* where, unsigned int line, const char* type, 
         open();
     if (_state == Failed)
         return;
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[recordBufferSize]);
-    if (!buffer)
-        return;
-    composeTraceRecord(buffer.get(), recordBufferSize, _clock.elapsedTime(),
-                       static_cast<long>(pthread_self()), type, where, line, format, arguments);
-    std::fputs(buffer.get(), _stream);
-    std::fflush(_stream);
+    const char* const stamp = _clock.elapsedTime();
+    const long thread = static_cast<long>(pthread_self());
+    char shortRecord[shortRecordSize];
+    bool cut = false;
+    va_list again;
+    va_copy(again, arguments);
+    const std::size_t length = composeTraceRecord(shortRecord, sizeof shortRecord, stamp, thread,
+                                                  type, where, line, format, arguments, &cut);
+    if (!cut) {
+        write(shortRecord, length);
+    } else {
+        std::unique_ptr<char[]> record(new (std::nothrow) char[recordBufferSize]);
+        if (record)
+            write(record.get(), composeTraceRecord(record.get(), recordBufferSize, stamp, thread,
+                                                   type, where, line, format, again));
+    }
+    va_end(again);
+}
+
+void TraceWorker::write(const char* record, std::size_t length) {
+    // One lock round for both steps: records of other threads go before or after, whole.
+    flockfile(_stream);
+    fwrite_unlocked(record, 1, length, _stream);
+    fflush_unlocked(_stream);
+    funlockfile(_stream);
 }
 
 void TraceWorker::itrace(const char* format, ...) {

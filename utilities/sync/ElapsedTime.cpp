@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -64,9 +65,21 @@ unsigned int ElapsedTime::elapsedMilliseconds() {
 
 char* ElapsedTime::elapsedAt(const timeval& now) const {
     const std::uint32_t us = microsecondsModulo32(_start, now);
-    std::snprintf(_text, sizeof _text, "%u.%6.6u", static_cast<unsigned int>(us / 1000000u),
-                  static_cast<unsigned int>(us % 1000000u));
-    return _text;
+    // "<seconds>.<six digits>", written by hand: it heads every trace record.
+    char* end = _text + sizeof _text - 1;
+    *end = '\0';
+    char* first = end;
+    std::uint32_t micros = us % 1000000u;
+    for (int digit = 0; digit < 6; ++digit, micros /= 10)
+        *--first = static_cast<char>('0' + micros % 10);
+    *--first = '.';
+    std::uint32_t seconds = us / 1000000u;
+    do {
+        *--first = static_cast<char>('0' + seconds % 10);
+        seconds /= 10;
+    } while (seconds != 0);
+    return static_cast<char*>(
+        std::memmove(_text, first, static_cast<std::size_t>(end - first) + 1));
 }
 
 unsigned int ElapsedTime::elapsedMillisecondsAt(const timeval& now) const {

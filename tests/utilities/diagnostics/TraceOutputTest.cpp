@@ -152,17 +152,22 @@ TEST(TraceOutputTest, AFullDiskLosesRecordsWithoutHarmingTheCaller) {
     EXPECT_EQ(worker->state(), TraceWorker::Open);
 }
 
+// Records are composed on the stack first; one that does not fit there is composed again
+// in the full-size buffer, and only one longer than that is cut.
 TEST(TraceOutputTest, ARecordLongerThanItsBufferIsCut) {
     TemporaryDirectory directory;
     const std::string path = directory.file("trace");
     std::unique_ptr<TraceWorker> worker(makeArmedWorker(path + ",vek"));
     write(*worker, "VEK", "short");
+    const std::string medium(5000, 'm');
+    write(*worker, "VEK", "%s", medium.c_str());
     const std::string text(200000, 'x');
     write(*worker, "VEK", "%s", text.c_str());
     write(*worker, "VEK", "after");
 
     const Lines lines = readLines(path);
-    ASSERT_GE(lines.size(), 2u);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(withoutStamp(lines[lines.size() - 3]), "**VEK: UNIX_ShellPgm(12): " + medium);
     EXPECT_EQ(lines[lines.size() - 2].size() + 1, 127999u) << "cut at the buffer's end";
     EXPECT_EQ(withoutStamp(lines.back()), "**VEK: UNIX_ShellPgm(12): after");
 }

@@ -14,12 +14,15 @@
 
 namespace {
 
+/// Whether the last compose() cut its record.
+bool lastRecordCut = false;
+
 std::size_t compose(char* buffer, std::size_t size, long thread, const char* type,
                     const char* where, unsigned int line, const char* format, ...) {
     va_list arguments;
     va_start(arguments, format);
-    const std::size_t length =
-        composeTraceRecord(buffer, size, "1.500000", thread, type, where, line, format, arguments);
+    const std::size_t length = composeTraceRecord(buffer, size, "1.500000", thread, type, where,
+                                                  line, format, arguments, &lastRecordCut);
     va_end(arguments);
     return length;
 }
@@ -98,6 +101,8 @@ TEST(TraceRecordTest, LongRecordIsCutInsideTheBufferKeepingItsNewline) {
             SCOPED_TRACE("size " + std::to_string(size) + ", text " + std::to_string(textLength));
             EXPECT_EQ(std::string(buffer), expected);
             EXPECT_EQ(length, expected.size());
+            // The worker composes again in a larger buffer exactly when this is reported.
+            EXPECT_EQ(lastRecordCut, whole.size() > size - 1);
             EXPECT_EQ(std::string(guarded.data(), 8), std::string(8, '#'));
             EXPECT_EQ(std::string(buffer + size, 8), std::string(8, '#'));
         }
