@@ -20,9 +20,10 @@ void waitForEnterIfAsked() {
 }
 
 int launchDebuggee(char** args) {
-    // Installed before the fork, so that it is in place in both processes before the
-    // child can send its ready signal.
+    // Installed and held back before the fork, so that both are in place in both processes
+    // before the child can send its ready signal.
     setSignalAction(startSignal, on_start_signal);
+    holdStartSignal();
     std::fflush(nullptr);
     const pid_t child = fork();
     const int forkError = errno;

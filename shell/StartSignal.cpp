@@ -1,14 +1,23 @@
 //===- shell/StartSignal.cpp - The SIGFPE handshake -----------------------===//
 #include "shell/StartSignal.h"
 
-#include <unistd.h>
+#include <ctime>
+#include <poll.h>
 
 volatile sig_atomic_t start_signal_received = 0;
 
 namespace {
 
-/// The pause between two looks at the flag.
-constexpr useconds_t pollInterval = 50000;
+/// The longest pause between two looks at the flag: 50 milliseconds.
+constexpr timespec pollInterval = {0, 50 * 1000 * 1000};
+
+/// The set holding only the start signal.
+sigset_t startSignalOnly() {
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, startSignal);
+    return only;
+}
 
 } // namespace
 
@@ -24,7 +33,19 @@ void setSignalAction(int signal, void (*action)(int)) {
     sigaction(signal, &request, nullptr);
 }
 
+void holdStartSignal() {
+    const sigset_t only = startSignalOnly();
+    sigprocmask(SIG_BLOCK, &only, nullptr);
+}
+
 void waitForStartSignal() {
+    sigset_t whileAsleep;
+    sigprocmask(SIG_BLOCK, nullptr, &whileAsleep);
+    sigdelset(&whileAsleep, startSignal);
+    // ppoll() installs this mask and sleeps in one step: a pending signal is delivered at
+    // once, and one that arrives during the sleep ends it. Either way the handler has run.
     while (!start_signal_received)
-        usleep(pollInterval);
+        ppoll(nullptr, 0, &pollInterval, &whileAsleep);
+    const sigset_t only = startSignalOnly();
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);
 }

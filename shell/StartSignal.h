@@ -3,7 +3,17 @@
 // The shell's two processes and the master synchronise with one signal, SIGFPE: the
 // child sends it to the parent to say it is ready, the master sends it to the child to
 // let the debuggee start. Each process catches it with a handler that only sets a flag,
-// and polls the flag every 50 milliseconds.
+// and looks at the flag every 50 milliseconds.
+//
+// The signal is held back (blocked) from the moment its handler is installed until the
+// wait: one that arrives before the wait stays pending, and the wait lets it in atomically
+// as it starts to sleep, so a signal is never left unseen for a whole pause. The wait thus
+// returns as soon as the signal arrives, and releases the signal when it returns.
+//
+//   setSignalAction(startSignal, on_start_signal);
+//   holdStartSignal();
+//   ...
+//   waitForStartSignal();
 //
 //===----------------------------------------------------------------------------===//
 #ifndef QIM_SHELL_STARTSIGNAL_H
@@ -24,8 +34,13 @@ void on_start_signal(int);
 /// after it has run, and an interrupted sleep returns early instead of restarting.
 void setSignalAction(int signal, void (*action)(int));
 
-/// Polls start_signal_received every 50 milliseconds until it is set; an interrupted
-/// sleep simply resumes the polling.
+/// Blocks the start signal until the next waitForStartSignal(); a process forked meanwhile
+/// inherits the block.
+void holdStartSignal();
+
+/// Waits until start_signal_received is set: sleeps for at most 50 milliseconds at a time
+/// with the start signal let in, looking at the flag after each sleep. Unblocks the start
+/// signal before it returns.
 void waitForStartSignal();
 
 #endif

@@ -7,6 +7,7 @@
 //   pid=1234
 //   arg=<each further argument>
 //   SIGFPE=default     (or "ignored", "handled")
+//   blocked=<the numbers of the blocked signals, each followed by a blank>
 //   env=<each entry>
 //
 // The report appears under its name only when complete, so a test can wait for the file.
@@ -29,6 +30,16 @@ const char* actionOf(int signal) {
     return action.sa_handler == SIG_IGN ? "ignored" : "handled";
 }
 
+std::string blockedSignals() {
+    sigset_t blocked;
+    sigprocmask(SIG_BLOCK, nullptr, &blocked);
+    std::string numbers;
+    for (int signal = 1; signal < NSIG; ++signal)
+        if (sigismember(&blocked, signal) == 1)
+            numbers += std::to_string(signal) + " ";
+    return numbers;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -44,6 +55,7 @@ int main(int argc, char** argv) {
         std::fprintf(file, "arg=%s\n", argv[i]);
     std::fprintf(file, "SIGFPE=%s\nSIGINT=%s\nSIGQUIT=%s\n", actionOf(SIGFPE), actionOf(SIGINT),
                  actionOf(SIGQUIT));
+    std::fprintf(file, "blocked=%s\n", blockedSignals().c_str());
     for (char** entry = environ; *entry != nullptr; ++entry)
         std::fprintf(file, "env=%s\n", *entry);
     std::fclose(file);

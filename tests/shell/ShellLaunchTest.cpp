@@ -135,15 +135,16 @@ TEST_F(ShellLaunchTest, MasterEndedButNotYetReapedEndsTheParent) {
 }
 
 // SIGINT and SIGQUIT from the terminal must not end the shell's parent, while the debuggee
-// keeps their default actions; a repeated SIGFPE only interrupts the parent's sleep.
+// keeps their default actions, and no signal blocked (the shell holds SIGFPE back between
+// its waits); a repeated SIGFPE only interrupts the parent's sleep.
 TEST_F(ShellLaunchTest, ParentIgnoresInterruptAndQuitButTheDebuggeeDoesNot) {
     const auto shell = startShell(probe());
     const pid_t debuggee = receiveBothRecords();
     for (int signal : {SIGINT, SIGQUIT, SIGFPE, SIGFPE})
         ASSERT_EQ(kill(shell->pid(), signal), 0);
     ASSERT_EQ(kill(debuggee, SIGFPE), 0);
-    EXPECT_THAT(report(), testing::IsSupersetOf(
-                              Lines{"SIGFPE=default", "SIGINT=default", "SIGQUIT=default"}));
+    EXPECT_THAT(report(), testing::IsSupersetOf(Lines{"SIGFPE=default", "SIGINT=default",
+                                                      "SIGQUIT=default", "blocked="}));
     _master.end();
     ASSERT_TRUE(shell->waitForEnd());
     EXPECT_EQ(shell->signal(), 0);
