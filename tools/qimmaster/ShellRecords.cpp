@@ -17,8 +17,9 @@ namespace qimmaster {
 
 namespace {
 
-/// The pause between two looks at the queue.
-constexpr std::chrono::milliseconds recordPollPause{1};
+/// The pause between two looks at the queue: a record waits at most this long to be seen,
+/// and a look costs one system call.
+constexpr std::chrono::microseconds recordPollPause{100};
 
 /// The exit status with which the shell rejects its command line or gives up on the queue.
 constexpr int shellRefusedStatus = 255;

@@ -3,7 +3,7 @@
 // The shell tells qimmaster about the launch with two records on qimmaster's queue: first
 // a flag record (type 3, flag 1) once it has forked, then a record with the process id of
 // its child (type 1), which is to become the debuggee. The shell sends them without
-// waiting and there is nothing to select on, so the queue is looked at every millisecond;
+// waiting and there is nothing to select on, so the queue is looked at every 100 microseconds;
 // the pause between looks is a wait for a signal, so the shell's end or a termination
 // request is seen at once.
 //
