@@ -25,11 +25,39 @@ static_assert(sizeof classWidths / sizeof classWidths[0] == ThreadBlockCache::cl
 static_assert(StringPoolManager::chunk48Size % 48 == 0 && StringPoolManager::chunk64Size % 64 == 0,
               "chunks are carved into whole blocks");
 
+/// The index of the class (into classWidths) that serves each request size up to the
+/// largest pooled one: one load per request instead of a chain of comparisons.
+struct ClassIndexes {
+    unsigned char ofSize[StringPoolManager::largestPooledSize + 1];
+};
+
+constexpr ClassIndexes makeClassIndexes() {
+    ClassIndexes indexes{};
+    for (unsigned int size = 0; size <= StringPoolManager::largestPooledSize; ++size) {
+        // 0 to 4 bytes take the smallest class, whatever its width on this host; larger
+        // requests the narrowest of the others that holds them.
+        unsigned char index = size <= 4 ? 0 : 1;
+        while (classWidths[index] < size)
+            ++index;
+        indexes.ofSize[size] = index;
+    }
+    return indexes;
+}
+
+constexpr ClassIndexes classIndexes = makeClassIndexes();
+
+static_assert(classIndexes.ofSize[4] == 0 && classIndexes.ofSize[5] == 1 &&
+                  classIndexes.ofSize[17] == 2 && classIndexes.ofSize[33] == 4 &&
+                  classIndexes.ofSize[64] == 5,
+              "request sizes map to the classes of the class table");
+
 } // namespace
 
-StringPoolManager& StringPoolManager::instance() {
-    static StringPoolManager* const manager = new StringPoolManager(true);
-    return *manager;
+StringPoolManager* StringPoolManager::_instance = nullptr;
+
+StringPoolManager& StringPoolManager::createInstance() {
+    _instance = new StringPoolManager(true);
+    return *_instance;
 }
 
 StringPoolManager::StringPoolManager() : StringPoolManager(false) {}
@@ -37,17 +65,7 @@ StringPoolManager::StringPoolManager() : StringPoolManager(false) {}
 StringPoolManager::StringPoolManager(bool threadCaches) : _threadCaches(threadCaches) {}
 
 StringPoolManager::SizeClass StringPoolManager::classFor(unsigned int size) {
-    if (size <= 4)
-        return ClassMin;
-    if (size <= 16)
-        return Class16;
-    if (size <= 24)
-        return Class24;
-    if (size <= 32)
-        return Class32;
-    if (size <= 48)
-        return Class48;
-    return Class64;
+    return static_cast<SizeClass>(classIndexes.ofSize[size]);
 }
 
 unsigned int StringPoolManager::blockWidthFor(unsigned int size) {

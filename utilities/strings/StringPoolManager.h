@@ -52,7 +52,7 @@ public:
 
     /// The process-wide manager, created on first use and never destroyed. Every thread
     /// that uses it has a cache of free blocks in front of the shared lists.
-    static StringPoolManager& instance();
+    static StringPoolManager& instance() { return _instance ? *_instance : createInstance(); }
 
     /// A manager with empty lists and no thread caches: every operation takes the lock.
     /// The library uses only instance(); separate managers exist so that the refill rules
@@ -87,6 +87,7 @@ private:
     enum SizeClass { ClassMin, Class16, Class24, Class32, Class48, Class64, ClassCount };
 
     explicit StringPoolManager(bool threadCaches);
+    static StringPoolManager& createInstance();
 
     static SizeClass classFor(unsigned int size);
 
@@ -101,6 +102,10 @@ private:
     void* take(SizeClass sizeClass);
     void* takeSplitting(SizeClass sizeClass, SizeClass larger, unsigned int width);
     void* takeFromNewChunk(SizeClass sizeClass, unsigned int chunkSize);
+
+    /// The process-wide manager; null until the first use. Its creation is not locked: the
+    /// first string must be made before a second thread starts.
+    static StringPoolManager* _instance;
 
     FreeBlockStore _freeLists[ClassCount];
     std::vector<std::unique_ptr<char[]>> _chunks;
