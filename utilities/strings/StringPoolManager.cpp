@@ -1,8 +1,7 @@
 //===- utilities/strings/StringPoolManager.cpp - Small-block allocator ----===//
 //
-// Size classes and their refill rules. On this 64-bit host a free block must hold an
-// 8-byte pointer, so the smallest class hands out 8-byte blocks, while requests of 0 to 4
-// bytes still map to it exactly as the class table says.
+// The refill rules of the size classes, the shared lists under their lock, and the trips
+// that the threads' caches make to them.
 //
 //===----------------------------------------------------------------------------===//
 #include "utilities/strings/StringPoolManager.h"
@@ -16,40 +15,12 @@
 
 namespace {
 
-/// Width of the blocks of each class, indexed by SizeClass.
-constexpr unsigned int classWidths[] = {8, 16, 24, 32, 48, 64};
+using size_classes::widths;
 
-static_assert(sizeof(void*) <= classWidths[0], "a free block must hold the next pointer");
-static_assert(sizeof classWidths / sizeof classWidths[0] == ThreadBlockCache::classCount,
-              "a thread's cache has one list per size class");
 static_assert(StringPoolManager::chunk48Size % 48 == 0 && StringPoolManager::chunk64Size % 64 == 0,
               "chunks are carved into whole blocks");
-
-/// The index of the class (into classWidths) that serves each request size up to the
-/// largest pooled one: one load per request instead of a chain of comparisons.
-struct ClassIndexes {
-    unsigned char ofSize[StringPoolManager::largestPooledSize + 1];
-};
-
-constexpr ClassIndexes makeClassIndexes() {
-    ClassIndexes indexes{};
-    for (unsigned int size = 0; size <= StringPoolManager::largestPooledSize; ++size) {
-        // 0 to 4 bytes take the smallest class, whatever its width on this host; larger
-        // requests the narrowest of the others that holds them.
-        unsigned char index = size <= 4 ? 0 : 1;
-        while (classWidths[index] < size)
-            ++index;
-        indexes.ofSize[size] = index;
-    }
-    return indexes;
-}
-
-constexpr ClassIndexes classIndexes = makeClassIndexes();
-
-static_assert(classIndexes.ofSize[4] == 0 && classIndexes.ofSize[5] == 1 &&
-                  classIndexes.ofSize[17] == 2 && classIndexes.ofSize[33] == 4 &&
-                  classIndexes.ofSize[64] == 5,
-              "request sizes map to the classes of the class table");
+static_assert(size_classes::count == ThreadBlockCache::classCount,
+              "a thread's cache has one list per size class");
 
 } // namespace
 
@@ -64,15 +35,11 @@ StringPoolManager::StringPoolManager() : StringPoolManager(false) {}
 
 StringPoolManager::StringPoolManager(bool threadCaches) : _threadCaches(threadCaches) {}
 
-StringPoolManager::SizeClass StringPoolManager::classFor(unsigned int size) {
-    return static_cast<SizeClass>(classIndexes.ofSize[size]);
-}
-
 unsigned int StringPoolManager::blockWidthFor(unsigned int size) {
-    return size > largestPooledSize ? 0 : classWidths[classFor(size)];
+    return size > largestPooledSize ? 0 : widths[classFor(size)];
 }
 
-void* StringPoolManager::getBuffer(unsigned int size) {
+void* StringPoolManager::getBufferSlowly(unsigned int size) {
     if (size > largestPooledSize) {
         void* block = std::malloc(size);
         if (block == nullptr)
@@ -82,7 +49,7 @@ void* StringPoolManager::getBuffer(unsigned int size) {
     return getBlock(classFor(size));
 }
 
-void StringPoolManager::freeBuffer(void* block, unsigned int size) {
+void StringPoolManager::freeBufferSlowly(void* block, unsigned int size) {
     if (block == nullptr)
         return;
     if (size > largestPooledSize) {
@@ -163,13 +130,13 @@ void StringPoolManager::takeBack(ThreadBlockCache& cache) {
 void* StringPoolManager::take(SizeClass sizeClass) {
     switch (sizeClass) {
     case ClassMin:
-        return takeSplitting(ClassMin, Class16, classWidths[ClassMin]);
+        return takeSplitting(ClassMin, Class16, widths[ClassMin]);
     case Class16:
-        return takeSplitting(Class16, Class32, classWidths[Class16]);
+        return takeSplitting(Class16, Class32, widths[Class16]);
     case Class24:
-        return takeSplitting(Class24, Class48, classWidths[Class24]);
+        return takeSplitting(Class24, Class48, widths[Class24]);
     case Class32:
-        return takeSplitting(Class32, Class64, classWidths[Class32]);
+        return takeSplitting(Class32, Class64, widths[Class32]);
     case Class48:
         return takeFromNewChunk(Class48, chunk48Size);
     case Class64:
@@ -195,7 +162,7 @@ void* StringPoolManager::takeFromNewChunk(SizeClass sizeClass, unsigned int chun
     FreeBlockStore& list = _freeLists[sizeClass];
     if (void* block = list.pop())
         return block;
-    const unsigned int width = classWidths[sizeClass];
+    const unsigned int width = widths[sizeClass];
     std::unique_ptr<char[]> owned(new char[chunkSize]);
     char* chunk = owned.get();
     _chunks.push_back(std::move(owned));

@@ -27,17 +27,17 @@
 #define QIM_UTILITIES_STRINGS_STRINGPOOLMANAGER_H
 
 #include "utilities/strings/FreeBlockStore.h"
+#include "utilities/strings/SizeClasses.h"
+#include "utilities/strings/ThreadBlockCache.h"
 #include "utilities/sync/UNIX_Critical_Section.h"
 
 #include <memory>
 #include <vector>
 
-class ThreadBlockCache;
-
 class StringPoolManager {
 public:
     /// Largest request served from the size classes; larger ones go to malloc.
-    static constexpr unsigned int largestPooledSize = 64;
+    static constexpr unsigned int largestPooledSize = size_classes::largestPooledSize;
     /// Bytes in the chunk that refills the 48-byte class: 170 blocks.
     static constexpr unsigned int chunk48Size = 8160;
     /// Bytes in the chunk that refills the 64-byte class: 127 blocks.
@@ -89,7 +89,12 @@ private:
     explicit StringPoolManager(bool threadCaches);
     static StringPoolManager& createInstance();
 
-    static SizeClass classFor(unsigned int size);
+    static SizeClass classFor(unsigned int size) {
+        return static_cast<SizeClass>(size_classes::classOf(size));
+    }
+
+    void* getBufferSlowly(unsigned int size);
+    void freeBufferSlowly(void* block, unsigned int size);
 
     ThreadBlockCache* callingThreadCache();
     void* getBlock(SizeClass sizeClass);
@@ -113,5 +118,29 @@ private:
     const bool _threadCaches;
     mutable UNIX_Critical_Section _lock;
 };
+
+// The common case in line: a block from, or back to, the calling thread's cache.
+
+inline void* StringPoolManager::getBuffer(unsigned int size) {
+    if (size <= largestPooledSize && _threadCaches) {
+        if (ThreadBlockCache* cache = ThreadBlockCache::servingCallingThread())
+            if (void* block = cache->blocks(classFor(size)).pop())
+                return block;
+    }
+    return getBufferSlowly(size);
+}
+
+inline void StringPoolManager::freeBuffer(void* block, unsigned int size) {
+    if (block != nullptr && size <= largestPooledSize && _threadCaches) {
+        if (ThreadBlockCache* cache = ThreadBlockCache::servingCallingThread()) {
+            FreeBlockList& cached = cache->blocks(classFor(size));
+            if (cached.size() < threadCacheLimit) {
+                cached.push(block);
+                return;
+            }
+        }
+    }
+    freeBufferSlowly(block, size);
+}
 
 #endif

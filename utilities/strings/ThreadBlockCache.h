@@ -36,7 +36,7 @@ public:
     /// null once the thread is ending and its cache has gone back to `owner`.
     static ThreadBlockCache* ofCallingThread(StringPoolManager& owner);
     /// The calling thread's cache when it is serving, else null; sets nothing up.
-    static const ThreadBlockCache* servingCallingThread();
+    static ThreadBlockCache* servingCallingThread();
 
     /// The cached free blocks of one size class.
     FreeBlockList& blocks(unsigned int sizeClass) { return _lists[sizeClass]; }
@@ -72,8 +72,8 @@ inline ThreadBlockCache* ThreadBlockCache::ofCallingThread(StringPoolManager& ow
     return cache.activate(owner);
 }
 
-inline const ThreadBlockCache* ThreadBlockCache::servingCallingThread() {
-    const ThreadBlockCache& cache = callingThreads();
+inline ThreadBlockCache* ThreadBlockCache::servingCallingThread() {
+    ThreadBlockCache& cache = callingThreads();
     return cache._state == State::Active ? &cache : nullptr;
 }
 
