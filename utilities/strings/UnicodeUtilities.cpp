@@ -181,20 +181,28 @@ unsigned int UnicodeUtilities::unicodeToUTF8(const wchar_t* wide, char* out, uns
     std::size_t used = 0;
     std::size_t p = 0;
     while (p < length) {
-        const std::uint32_t value = static_cast<std::uint32_t>(wide[p]);
-        if (value < 0x80 && length - p >= unitBlock && room - used >= unitBlock) {
-            // A whole ASCII block advances by a constant, so that the next block's load
-            // need not wait for this block's count; a shorter run is copied as it is.
+        std::uint32_t value = static_cast<std::uint32_t>(wide[p]);
+        if (value < 0x80) {
+            if (length - p < unitBlock || room - used < unitBlock) {
+                if (used == room)
+                    return 0;
+                out[used++] = static_cast<char>(value);
+                ++p;
+                continue;
+            }
+            // The whole block is narrowed, but only its ASCII run counts. A whole ASCII
+            // block advances by a constant, so that the next block's load need not wait
+            // for this block's count; a shorter run ends at a character encoded next.
             const unsigned int ascii = leadingAsciiUnits(wide + p);
+            narrowUnitBlock(wide + p, out + used);
             if (ascii == unitBlock) {
-                narrowUnitBlock(wide + p, out + used);
                 p += unitBlock;
                 used += unitBlock;
                 continue;
             }
-            for (unsigned int k = 0; k < ascii; ++k)
-                out[used++] = static_cast<char>(wide[p++]);
-            continue;
+            p += ascii;
+            used += ascii;
+            value = static_cast<std::uint32_t>(wide[p]);
         }
         ++p;
         if (value < 0x10000 && room - used >= 3) {
