@@ -1,67 +1,49 @@
 //===- bench/TraceBenchmark.cpp - The cost of a trace call ----------------===//
 //
-// What a trace call costs its caller: a call whose type is switched off (which must stay
-// at a pointer load and a word test), and a call that writes an 80-character record to a
-// file and flushes it.
+// What a trace call costs its caller, against spdlog and plain stdio: a call whose type is
+// switched off (which must stay at a pointer load and a word test), and a call that writes
+// an 80-character record to a file and flushes it.
 //
 //===----------------------------------------------------------------------------===//
-#include "utilities/diagnostics/TraceEntry.h"
-#include "utilities/diagnostics/TraceWorker.h"
+#include "bench/TraceTargets.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <string>
-#include <unistd.h>
-
 namespace {
 
-/// A trace worker with the given types, writing to a file that is removed afterwards.
-class FileTrace {
-public:
-    explicit FileTrace(const char* types) : _path(temporaryPath()) {
-        const std::string setting = _path + "," + types;
-        _worker = new TraceWorker(EncodedString(setting.c_str(), EncodedString::UTF8));
-        TraceImplementation::start(_worker);
-    }
-    ~FileTrace() {
-        TraceImplementation::_implementation = nullptr;
-        delete _worker;
-        unlink(_path.c_str());
-    }
+using qimbench::Records;
 
-private:
-    static std::string temporaryPath() {
-        const char* base = std::getenv("TMPDIR");
-        return std::string(base && *base ? base : "/tmp") + "/qimbench." +
-               std::to_string(getpid()) + ".trc";
-    }
-
-    std::string _path;
-    TraceWorker* _worker;
-};
-
-void disabledTraceError(benchmark::State& state) {
-    const FileTrace trace("~,error"); // every type but ERROR
+template <typename Target>
+void writeRecords(benchmark::State& state, Target& target) {
     int value = 0;
     for (auto _ : state) {
-        traceError("bench/TraceBenchmark.cpp", 52, "value = %d", value);
+        target.write(value);
         benchmark::DoNotOptimize(++value);
     }
+    state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(disabledTraceError);
 
-void enabledTraceErrorToFile(benchmark::State& state) {
-    const FileTrace trace("error");
-    int value = 0;
-    for (auto _ : state) {
-        // With its prefix, about 80 characters.
-        traceError("bench/TraceBenchmark.cpp", 62, "the record of an enabled call, number %d",
-                   ++value);
-    }
+template <typename Target>
+void traceDisabled(benchmark::State& state) {
+    Target target(Records::Disabled);
+    writeRecords(state, target);
 }
-BENCHMARK(enabledTraceErrorToFile);
+
+template <typename Target>
+void traceEnabled(benchmark::State& state) {
+    Target target(Records::Enabled);
+    writeRecords(state, target);
+}
+
+void traceEnabledStdio(benchmark::State& state) {
+    qimbench::StdioTrace target;
+    writeRecords(state, target);
+}
+
+BENCHMARK_TEMPLATE(traceDisabled, qimbench::LibraryTrace)->Name("traceDisabled/library");
+BENCHMARK_TEMPLATE(traceDisabled, qimbench::SpdlogTrace)->Name("traceDisabled/spdlog");
+BENCHMARK_TEMPLATE(traceEnabled, qimbench::LibraryTrace)->Name("traceEnabled/library");
+BENCHMARK_TEMPLATE(traceEnabled, qimbench::SpdlogTrace)->Name("traceEnabled/spdlog");
+BENCHMARK(traceEnabledStdio)->Name("traceEnabled/fprintf");
 
 } // namespace
-
-BENCHMARK_MAIN();

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing need, if any are missing.
+# Installs the Debian packages that building and testing need, if any are missing, and
+# those named as arguments (scripts/run-benchmarks.sh adds what its runs need).
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev clang-format
-          libc-dev-bin locales)
+          libc-dev-bin locales libspdlog-dev libmimalloc-dev "$@")
 
 missing=()
 for package in "${packages[@]}"; do
