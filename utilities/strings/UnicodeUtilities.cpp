@@ -7,21 +7,23 @@
 // Plain char is signed on some hosts, so every byte is read as an unsigned char; wchar_t
 // may be signed too, so code units are compared as unsigned 32-bit values.
 //
-// Most text is mostly ASCII, so both directions take ASCII in blocks (AsciiBlocks.h), and
-// only the character that ends an ASCII run goes through the character-by-character codec.
+// Most text is mostly ASCII, and most of the rest has forms of 2 or 3 bytes, so both
+// directions work in blocks where they can (UnicodeBlocks.h): decoding takes ASCII runs a
+// block at a time, encoding takes ASCII blocks and blocks of short forms; the rest goes
+// through the character-by-character codec.
 // Both measure their input first (strlen and wcslen are vectorised in the C library), so a
 // block never reads past the terminator.
 //
 //===----------------------------------------------------------------------------===//
 #include "utilities/strings/UnicodeUtilities.h"
 
-#include "utilities/strings/AsciiBlocks.h"
+#include "utilities/strings/UnicodeBlocks.h"
 
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
 
-using namespace ascii_blocks;
+using namespace unicode_blocks;
 
 namespace {
 
@@ -181,30 +183,40 @@ unsigned int UnicodeUtilities::unicodeToUTF8(const wchar_t* wide, char* out, uns
     std::size_t used = 0;
     std::size_t p = 0;
     while (p < length) {
-        std::uint32_t value = static_cast<std::uint32_t>(wide[p]);
-        if (value < 0x80) {
-            if (length - p < unitBlock || room - used < unitBlock) {
-                if (used == room)
-                    return 0;
-                out[used++] = static_cast<char>(value);
-                ++p;
+        if (length - p >= unitBlock) {
+            if (room - used >= unitBlock && unitBlockIsAscii(wide + p)) {
+                // An ASCII run goes on block after block without the checks below.
+                do {
+                    narrowUnitBlock(wide + p, out + used);
+                    p += unitBlock;
+                    used += unitBlock;
+                } while (length - p >= unitBlock && room - used >= unitBlock &&
+                         unitBlockIsAscii(wide + p));
                 continue;
             }
-            // The whole block is narrowed, but only its ASCII run counts. A whole ASCII
-            // block advances by a constant, so that the next block's load need not wait
-            // for this block's count; a shorter run ends at a character encoded next.
-            const unsigned int ascii = leadingAsciiUnits(wide + p);
-            narrowUnitBlock(wide + p, out + used);
-            if (ascii == unitBlock) {
+            if (unitBlockBelow10000(wide + p)) {
+                // Text that mixes the three short forms, encoded without a branch that
+                // depends on the characters. Near the end of the room the forms are copied
+                // byte by byte, since their quick writer writes past them.
+                ShortForms forms;
+                computeShortForms(wide + p, forms);
+                if (room - used >= forms.bytes + shortFormsOverrun)
+                    writeShortForms(forms, out + used);
+                else if (room - used >= forms.bytes)
+                    writeShortFormsExactly(forms, out + used);
+                else
+                    return 0; // every unit has a form: the text cannot fit
+                used += forms.bytes;
                 p += unitBlock;
-                used += unitBlock;
                 continue;
             }
-            p += ascii;
-            used += ascii;
-            value = static_cast<std::uint32_t>(wide[p]);
         }
-        ++p;
+        // A longer form near, or the end of the text or of the room: one unit.
+        const std::uint32_t value = static_cast<std::uint32_t>(wide[p++]);
+        if (value < 0x80 && used < room) {
+            out[used++] = static_cast<char>(value);
+            continue;
+        }
         if (value < 0x10000 && room - used >= 3) {
             used += encodeShortForm(value, out + used);
             continue;
