@@ -248,6 +248,21 @@ def trace_table(trace):
     return table(["Call", "library (traceError)", "spdlog", "fprintf + fflush"], rows)
 
 
+def launch_floor_text(launch):
+    """What the launch's own process structure costs, from this run's medians."""
+    shell = launch.get("qimmaster", {}).get("median_ns")
+    bare = launch.get("posix_spawn", {}).get("median_ns")
+    chain = launch.get("process_chain", {}).get("median_ns")
+    if None in (shell, bare, chain):
+        return ""
+    return (f"A launch starts three programs (qimmaster, qimshell, the debuggee) and forks "
+            f"once. `launch_chain` does exactly that and nothing else, and its median is "
+            f"{ratio_text(ratio(chain, bare))} a bare spawn: that much of the launch's ratio "
+            f"comes with its process structure, whatever the programs do. The handshake "
+            f"(queue, signals, ptrace) adds {time_text(shell - chain)} on top, "
+            f"{ratio_text(ratio(shell, chain))} the structure's floor.\n")
+
+
 def launch_table(launch):
     rows = []
     keys = ("median_ns", "p99_ns", "min_ns", "max_ns")
@@ -388,6 +403,7 @@ def report(arguments):
         trace_table(trace),
         "## Launch\n",
         launch_table(launch),
+        launch_floor_text(launch),
         "Where the time of a launch goes, from `qimmaster --timeline -- /bin/true`:\n",
         timeline_table(results_dir / "timeline.txt"),
         "## Allocators\n",
