@@ -282,23 +282,26 @@ void TraceWorker::trace(const char* where, unsigned int line, const char* type, 
     bool cut = false;
     va_list again;
     va_copy(again, arguments);
-    const std::size_t length = composeTraceRecord(shortRecord, sizeof shortRecord, stamp, thread,
-                                                  type, where, line, format, arguments, &cut);
+    composeTraceRecord(shortRecord, sizeof shortRecord, stamp, thread, type, where, line, format,
+                       arguments, &cut);
     if (!cut) {
-        write(shortRecord, length);
+        write(shortRecord);
     } else {
         std::unique_ptr<char[]> record(new (std::nothrow) char[recordBufferSize]);
-        if (record)
-            write(record.get(), composeTraceRecord(record.get(), recordBufferSize, stamp, thread,
-                                                   type, where, line, format, again));
+        if (record) {
+            composeTraceRecord(record.get(), recordBufferSize, stamp, thread, type, where, line,
+                               format, again);
+            write(record.get());
+        }
     }
     va_end(again);
 }
 
-void TraceWorker::write(const char* record, std::size_t length) {
+void TraceWorker::write(const char* record) {
     // One lock round for both steps: records of other threads go before or after, whole.
+    // Like fputs, the record ends at its first zero byte.
     flockfile(_stream);
-    fwrite_unlocked(record, 1, length, _stream);
+    fputs_unlocked(record, _stream);
     fflush_unlocked(_stream);
     funlockfile(_stream);
 }

@@ -20,7 +20,6 @@
 #include "utilities/strings/EncodedString.h"
 #include "utilities/sync/ElapsedTime.h"
 
-#include <cstddef>
 #include <cstdio>
 
 class TraceWorker : public TraceImplementation {
@@ -85,9 +84,8 @@ private:
     void completeTypeLists();
     FILE* openStream();
     void writeHeader(const char* startTime);
-    /// Writes one composed record of `length` bytes and flushes it, so that it survives a
-    /// crash that follows.
-    void write(const char* record, std::size_t length);
+    /// Writes one composed record and flushes it, so that it survives a crash that follows.
+    void write(const char* record);
     void writeTypeList(const char* title, char* const* list, unsigned int count,
                        const char* omitted);
 

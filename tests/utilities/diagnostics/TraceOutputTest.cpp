@@ -152,6 +152,22 @@ TEST(TraceOutputTest, AFullDiskLosesRecordsWithoutHarmingTheCaller) {
     EXPECT_EQ(worker->state(), TraceWorker::Open);
 }
 
+// A record is handed to the stream as a C string: a zero byte in its text ends it there,
+// newline included, so the next record follows on the same line.
+TEST(TraceOutputTest, ARecordEndsAtAZeroByteInItsText) {
+    TemporaryDirectory directory;
+    const std::string path = directory.file("trace");
+    std::unique_ptr<TraceWorker> worker(makeArmedWorker(path + ",vek"));
+    write(*worker, "VEK", "before%cafter", 0);
+    write(*worker, "VEK", "next");
+    const Lines lines = readLines(path);
+    ASSERT_GE(lines.size(), 1u);
+    const std::string& last = lines.back();
+    EXPECT_NE(last.find("UNIX_ShellPgm(12): before"), std::string::npos) << last;
+    EXPECT_EQ(last.find("after"), std::string::npos) << last;
+    EXPECT_EQ(last.substr(last.size() - 4), "next") << last;
+}
+
 // Records are composed on the stack first; one that does not fit there is composed again
 // in the full-size buffer, and only one longer than that is cut.
 TEST(TraceOutputTest, ARecordLongerThanItsBufferIsCut) {
