@@ -56,16 +56,13 @@ wchar_t decodeAnySequence(const unsigned char* in, std::size_t& i) {
     return static_cast<wchar_t>(value);
 }
 
-/// Decodes the character at `in[i]` and moves `i` past it. A byte that cannot be decoded
-/// gives '.' and moves `i` by that byte alone, so decoding resumes at the next one. The
-/// terminator is not a continuation byte, so a cut sequence never reads past it. The
-/// 2- and 3-byte forms, which most non-ASCII text uses, are decoded straight.
-wchar_t decodeCharacter(const unsigned char* in, std::size_t& i) {
+/// Decodes the sequence that the byte `in[i]`, 0x80 or above, starts and moves `i` past
+/// it. A byte that cannot be decoded gives '.' and moves `i` by that byte alone, so decoding
+/// resumes at the next one. The terminator is not a continuation byte, so a cut sequence
+/// never reads past it. The 2- and 3-byte forms, which most non-ASCII text uses, are
+/// decoded straight.
+wchar_t decodeSequence(const unsigned char* in, std::size_t& i) {
     const unsigned char lead = in[i];
-    if (lead < 0x80) {
-        ++i;
-        return lead;
-    }
     if ((lead & 0xE0) == 0xC0 && isContinuation(in[i + 1])) {
         const std::uint32_t value = (lead & 0x1Fu) << 6 | (in[i + 1] & 0x3Fu);
         i += 2;
@@ -155,7 +152,12 @@ unsigned int UnicodeUtilities::utf8toUnicode(const char* utf8, wchar_t* out,
     while (i < length) {
         if (written == room)
             return 0;
-        if (in[i] < 0x80 && length - i >= byteBlock && room - written >= byteBlock) {
+        const unsigned char lead = in[i];
+        if (lead >= 0x80) {
+            out[written++] = decodeSequence(in, i);
+            continue;
+        }
+        if (length - i >= byteBlock && room - written >= byteBlock) {
             // A whole ASCII block advances by a constant, so that the next block's load need
             // not wait for this block's count; a shorter run is copied as it is.
             const unsigned int ascii = leadingAsciiBytes(in + i);
@@ -169,7 +171,8 @@ unsigned int UnicodeUtilities::utf8toUnicode(const char* utf8, wchar_t* out,
                 out[written++] = in[i++];
             continue;
         }
-        out[written++] = decodeCharacter(in, i);
+        out[written++] = lead;
+        ++i;
     }
     out[written] = 0;
     return static_cast<unsigned int>(written) + 1;
