@@ -237,6 +237,21 @@ def conversion_table(unicode, direction):
     return table(headings, rows)
 
 
+def compiler_table(by_compiler):
+    """The library's conversion times, and their ratio to iconv, for each compiler."""
+    headings = ["Conversion"] + [f"{compiler} (÷ iconv)" for compiler, _ in by_compiler]
+    rows = []
+    for direction, direction_text in DIRECTIONS:
+        for name, input_text in CONVERSION_INPUTS:
+            row = [f"{direction_text}, {input_text}"]
+            for _, unicode in by_compiler:
+                ours = unicode.nanoseconds(f"{direction}/{name}/library")
+                iconv = unicode.nanoseconds(f"{direction}/{name}/iconv")
+                row.append(f"{time_text(ours)} ({ratio_text(ratio(ours, iconv))})")
+            rows.append(row)
+    return table(headings, rows)
+
+
 def trace_table(trace):
     rows = []
     for kind, kind_text in (("traceDisabled", "call with ERROR switched off"),
@@ -354,6 +369,7 @@ def report(arguments):
     results_dir, build = Path(arguments.results), Path(arguments.build)
     runs = {run: Results(results_dir / f"{run}.json") for run, _ in ALLOCATOR_RUNS}
     unicode = Results(results_dir / "unicode.json")
+    unicode_clang = Results(results_dir / "unicode-clang.json")
     trace = Results(results_dir / "trace.json")
     launch_path = results_dir / "launch.json"
     launch = {}
@@ -398,6 +414,12 @@ def report(arguments):
     ]
     for direction, direction_text in DIRECTIONS:
         parts += [f"### {direction_text}\n", conversion_table(unicode, direction)]
+    parts += [
+        "### By compiler\n",
+        "The same benchmark built by g++ (the figures above) and by clang, each against "
+        "iconv in its own run.\n",
+        compiler_table([("g++", unicode), ("clang", unicode_clang)]),
+    ]
     parts += [
         "## Trace\n",
         trace_table(trace),

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in a fresh Release tree, runs every one of them (ours and the
 # peers': glibc, jemalloc and mimalloc malloc, iconv, mbstowcs, spdlog, stdio, posix_spawn),
-# counts instructions per operation under callgrind, and writes docs/performance.md from
-# the results of this run.
+# times the codec once more as built by clang, counts instructions per operation under
+# callgrind, and writes docs/performance.md from the results of this run.
 #
 #   scripts/run-benchmarks.sh [build-dir]        (default build/bench-release)
 #
@@ -26,13 +26,20 @@ results=$build_dir/benchmark-results
 step() { echo "== $*" >&2; }
 
 step "Installing what the build and the runs need"
-scripts/install-deps.sh libjemalloc2 valgrind python3
+scripts/install-deps.sh libjemalloc2 valgrind python3 clang
 jemalloc=$(dpkg -L libjemalloc2 | grep '/libjemalloc\.so\.2$' | head -n 1)
 
 step "Building $build_dir from scratch (Release)"
 cmake --fresh -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQIM_BUILD_TESTS=OFF \
     -DQIM_BUILD_BENCHMARKS=ON -DQIM_SANITIZE=OFF >/dev/null
 cmake --build "$build_dir" --clean-first -j "$jobs"
+
+# The codec once more, built by clang: a helper that one compiler inlines and the other
+# does not can change its speed severalfold.
+step "Building the codec benchmark with clang in $build_dir/clang"
+CXX=clang++ cmake --fresh -S . -B "$build_dir/clang" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DQIM_BUILD_TESTS=OFF -DQIM_BUILD_BENCHMARKS=ON -DQIM_SANITIZE=OFF >/dev/null
+cmake --build "$build_dir/clang" --clean-first -j "$jobs" --target unicode_benchmark
 
 rm -rf "$results"
 mkdir -p "$results"
@@ -57,6 +64,8 @@ run_benchmark pool-jemalloc LD_PRELOAD="$jemalloc" "$bench/pool_benchmark" \
     --benchmark_filter="$peer_filter"
 run_benchmark pool-mimalloc "$bench/pool_benchmark_mimalloc" --benchmark_filter="$peer_filter"
 run_benchmark unicode "$bench/unicode_benchmark"
+run_benchmark unicode-clang "$build_dir/clang/bench/unicode_benchmark" \
+    --benchmark_filter='/(library|iconv)'
 run_benchmark trace "$bench/trace_benchmark"
 
 step "Timing $launches launches of each kind"
