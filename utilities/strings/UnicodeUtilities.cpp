@@ -105,23 +105,6 @@ void encodeCharacter(std::uint32_t value, unsigned int length, char* out) {
     }
 }
 
-/// Writes the 1-, 2- or 3-byte form of `value`, which is below 0x10000, and returns its
-/// length. All three bytes at `out` are written whatever the length, so that text mixing
-/// the three lengths is encoded without a branch that depends on the character.
-inline unsigned int encodeShortForm(std::uint32_t value, char* out) {
-    const unsigned int length = 1 + (value >= 0x80 ? 1 : 0) + (value >= 0x800 ? 1 : 0);
-    const std::uint32_t low6 = 0x80 | (value & 0x3F);
-    const std::uint32_t middle6 = 0x80 | ((value >> 6) & 0x3F);
-    const std::uint32_t first = length == 1   ? value
-                                : length == 2 ? 0xC0 | value >> 6
-                                              : 0xE0 | value >> 12;
-    const std::uint32_t second = length == 2 ? low6 : middle6;
-    out[0] = static_cast<char>(first);
-    out[1] = static_cast<char>(second);
-    out[2] = static_cast<char>(low6);
-    return length;
-}
-
 } // namespace
 
 unsigned int UnicodeUtilities::sequenceLength(unsigned char lead) {
@@ -216,14 +199,6 @@ unsigned int UnicodeUtilities::unicodeToUTF8(const wchar_t* wide, char* out, uns
         }
         // A longer form near, or the end of the text or of the room: one unit.
         const std::uint32_t value = static_cast<std::uint32_t>(wide[p++]);
-        if (value < 0x80 && used < room) {
-            out[used++] = static_cast<char>(value);
-            continue;
-        }
-        if (value < 0x10000 && room - used >= 3) {
-            used += encodeShortForm(value, out + used);
-            continue;
-        }
         const unsigned int encoded = encodedLength(value);
         if (encoded == 0)
             continue; // 0x80000000 and above: no UTF-8 form, skipped.
