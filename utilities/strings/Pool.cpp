@@ -6,10 +6,15 @@
 // those 4 bytes and every block handed out starts on an 8-byte boundary, while the
 // accounting (area sizes, used bytes, rounded sizes) stays exactly as on a 32-bit host.
 //
+// Under AddressSanitizer an area is poisoned except for the bytes its callers asked for:
+// the size words, the rounding after each allocation and the unused tail are reported
+// when touched, and so is every allocation once the pool has been reset.
+//
 //===----------------------------------------------------------------------------===//
 #include "utilities/strings/Pool.h"
 
 #include "utilities/diagnostics/TraceEntry.h"
+#include "utilities/strings/MemoryPoisoning.h"
 
 #include <climits>
 #include <cstdint>
@@ -23,6 +28,11 @@ using SizeWord = std::uint32_t;
 constexpr unsigned int dataOffset = sizeof(SizeWord);
 static_assert(__STDCPP_DEFAULT_NEW_ALIGNMENT__ % 8 == 0, "area storage must be 8-aligned");
 
+/// Stores a size word, which stays poisoned: only the pool itself writes it.
+QIM_UNCHECKED_ADDRESSES void storeSizeWord(char* place, SizeWord word) {
+    *reinterpret_cast<SizeWord*>(place) = word;
+}
+
 const char* const growSignature = "void PoolArea::grow(unsigned int, PoolArea*&, int&, int&, int)";
 const char* const growWarning = "Initial allocation of pool should be increased!";
 
@@ -30,9 +40,12 @@ const char* const growWarning = "Initial allocation of pool should be increased!
 
 PoolArea::PoolArea(unsigned int size, PoolArea* previous)
     : _previous(previous), _storage(new char[size + dataOffset]), _data(_storage + dataOffset),
-      _size(size) {}
+      _size(size) {
+    MemoryPoisoning::poison(_storage, size + dataOffset);
+}
 
 PoolArea::~PoolArea() {
+    MemoryPoisoning::unpoison(_storage, _size + dataOffset);
     delete[] _storage;
     // Delete the rest of the chain iteratively, so that a long chain cannot exhaust the stack.
     PoolArea* area = _next;
@@ -45,15 +58,27 @@ PoolArea::~PoolArea() {
 }
 
 void* PoolArea::carve(unsigned int rounded) {
-    const SizeWord word = rounded;
-    std::memcpy(_data + _used, &word, sizeof word);
+    storeSizeWord(_data + _used, rounded);
     void* block = _data + _used + dataOffset;
     _used += rounded;
     return block;
 }
 
+void PoolArea::empty() {
+    _used = 0;
+    disown();
+}
+
+void PoolArea::disown() {
+    MemoryPoisoning::poison(_data, _size);
+}
+
 void PoolArea::fillUnused() {
+    // The tail stays poisoned: the filler is for builds without the sanitizer, or for a
+    // look with a debugger.
+    MemoryPoisoning::unpoison(_data + _used, _size - _used);
     std::memset(_data + _used, 'D', _size - _used);
+    MemoryPoisoning::poison(_data + _used, _size - _used);
 }
 
 void PoolArea::grow(unsigned int rounded, PoolArea*& current, int& total, int& baseSize,
@@ -69,7 +94,7 @@ void PoolArea::grow(unsigned int rounded, PoolArea*& current, int& total, int& b
     PoolArea* last = this;
     for (PoolArea* area = _next; area != nullptr; last = area, area = area->_next) {
         if (area->_size >= rounded) {
-            area->_used = 0;
+            area->empty();
             current = area;
             return;
         }
@@ -117,13 +142,20 @@ void* Pool::allocate(unsigned int size) {
     const unsigned int rounded = roundedSize(size);
     if (!_currentArea->fits(rounded))
         _currentArea->grow(rounded, _currentArea, _total, _baseSize, _growthPercent);
-    return _currentArea->carve(rounded);
+    void* block = _currentArea->carve(rounded);
+    MemoryPoisoning::unpoison(block, size);
+    return block;
 }
 
 void Pool::reset() {
     _currentArea = _firstArea;
-    if (_firstArea != nullptr)
-        _firstArea->empty();
+    if (_firstArea == nullptr)
+        return;
+    _firstArea->empty();
+    // The later areas keep their used counts until they are reused, but what they handed
+    // out is nobody's any more.
+    for (PoolArea* area = _firstArea->next(); area != nullptr; area = area->next())
+        area->disown();
 }
 
 void Pool::release() {

@@ -37,7 +37,9 @@ public:
     /// Hands out `rounded` bytes (which must fit) behind their size word.
     void* carve(unsigned int rounded);
     /// Empties the area so that it is handed out again from its start.
-    void empty() { _used = 0; }
+    void empty();
+    /// Marks every byte of the area as nobody's, for AddressSanitizer; the accounting stays.
+    void disown();
     /// Fills the unused tail (from used to size) with the byte 'D', to make stray reads
     /// of memory nobody was given recognisable.
     void fillUnused();

@@ -46,7 +46,7 @@ void* StringPoolManager::getBufferSlowly(unsigned int size) {
             throw std::bad_alloc();
         return block;
     }
-    return getBlock(classFor(size));
+    return handOut(getBlock(classFor(size)), size);
 }
 
 void StringPoolManager::freeBufferSlowly(void* block, unsigned int size) {
@@ -56,19 +56,20 @@ void StringPoolManager::freeBufferSlowly(void* block, unsigned int size) {
         std::free(block);
         return;
     }
+    takeOwnership(block, size);
     freeBlock(classFor(size), block);
 }
 
 void* StringPoolManager::getPool48() {
-    return getBlock(Class48);
+    return handOut(getBlock(Class48), widths[Class48]);
 }
 
 void* StringPoolManager::getPool64() {
-    return getBlock(Class64);
+    return handOut(getBlock(Class64), widths[Class64]);
 }
 
 void* StringPoolManager::getPoolMin() {
-    return getBlock(ClassMin);
+    return handOut(getBlock(ClassMin), widths[ClassMin]);
 }
 
 ThreadBlockCache* StringPoolManager::callingThreadCache() {
@@ -165,6 +166,7 @@ void* StringPoolManager::takeFromNewChunk(SizeClass sizeClass, unsigned int chun
     const unsigned int width = widths[sizeClass];
     std::unique_ptr<char[]> owned(new char[chunkSize]);
     char* chunk = owned.get();
+    MemoryPoisoning::poison(chunk, chunkSize);
     _chunks.push_back(std::move(owned));
     _chunkBytes += chunkSize;
     for (unsigned int offset = chunkSize; offset >= width; offset -= width)
