@@ -276,7 +276,9 @@ void TraceWorker::trace(const char* where, unsigned int line, const char* type, 
         open();
     if (_state == Failed)
         return;
-    const char* const stamp = _clock.elapsedTime();
+    // Rendered on this thread's stack: records of several threads share the clock.
+    char stamp[ElapsedTime::textSize];
+    _clock.elapsedTimeInto(stamp);
     const long thread = static_cast<long>(pthread_self());
     char shortRecord[shortRecordSize];
     bool cut = false;

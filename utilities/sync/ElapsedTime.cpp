@@ -63,10 +63,18 @@ unsigned int ElapsedTime::elapsedMilliseconds() {
     return elapsedMillisecondsAt(timeOfDay());
 }
 
+char* ElapsedTime::elapsedTimeInto(char* text) const {
+    return renderAt(timeOfDay(), text);
+}
+
 char* ElapsedTime::elapsedAt(const timeval& now) const {
+    return renderAt(now, _text);
+}
+
+char* ElapsedTime::renderAt(const timeval& now, char* text) const {
     const std::uint32_t us = microsecondsModulo32(_start, now);
     // "<seconds>.<six digits>", written by hand: it heads every trace record.
-    char* end = _text + sizeof _text - 1;
+    char* end = text + textSize - 1;
     *end = '\0';
     char* first = end;
     std::uint32_t micros = us % 1000000u;
@@ -78,8 +86,7 @@ char* ElapsedTime::elapsedAt(const timeval& now) const {
         *--first = static_cast<char>('0' + seconds % 10);
         seconds /= 10;
     } while (seconds != 0);
-    return static_cast<char*>(
-        std::memmove(_text, first, static_cast<std::size_t>(end - first) + 1));
+    return static_cast<char*>(std::memmove(text, first, static_cast<std::size_t>(end - first) + 1));
 }
 
 unsigned int ElapsedTime::elapsedMillisecondsAt(const timeval& now) const {

@@ -30,6 +30,10 @@ public:
     char* elapsed();
     /// The same as elapsed() on a const object; it still rewrites the text.
     char* elapsedTime() const;
+    /// Renders the time since the start into `text`, which holds textSize bytes, and returns
+    /// it. The object itself is not written, so threads sharing one stopwatch (the trace's)
+    /// each get a text of their own.
+    char* elapsedTimeInto(char* text) const;
     /// Whole milliseconds since the start (the low 32 bits of the count).
     unsigned int elapsedMilliseconds();
 
@@ -42,8 +46,12 @@ public:
     /// elapsedMilliseconds() with the time of day given instead of read.
     unsigned int elapsedMillisecondsAt(const timeval& now) const;
 
-private:
+    /// Bytes of a rendered text, its terminating zero included (at most 18 are used).
     static constexpr std::size_t textSize = 52;
+
+private:
+    /// Renders the time from the start to `now` into `text` (textSize bytes).
+    char* renderAt(const timeval& now, char* text) const;
 
     /// The last rendered text, zero-terminated; rewritten by the const renderers too.
     mutable char _text[textSize];

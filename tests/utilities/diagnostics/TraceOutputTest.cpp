@@ -15,9 +15,11 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -186,6 +188,65 @@ TEST(TraceOutputTest, ARecordLongerThanItsBufferIsCut) {
     EXPECT_EQ(withoutStamp(lines[lines.size() - 3]), "**VEK: UNIX_ShellPgm(12): " + medium);
     EXPECT_EQ(lines[lines.size() - 2].size() + 1, 127999u) << "cut at the buffer's end";
     EXPECT_EQ(withoutStamp(lines.back()), "**VEK: UNIX_ShellPgm(12): after");
+}
+
+// --- Several threads -----------------------------------------------------------------
+
+struct ThreadRecord {
+    int writer;
+    int number;
+    double stamp;
+};
+
+/// The records "writer <w> record <n>" among `lines`, each checked for a well-formed
+/// prefix; a line of another shape fails the test.
+std::vector<ThreadRecord> writerRecords(const Lines& lines) {
+    static const std::regex shape(
+        R"(^([0-9]+\.[0-9]{6}) \(-?[0-9]+\): \*\*VEK: UNIX_ShellPgm\(12\): writer ([0-9]) record ([0-9]+)( y+)?$)");
+    std::vector<ThreadRecord> records;
+    for (const std::string& line : lines) {
+        if (line.find("writer ") == std::string::npos)
+            continue;
+        std::smatch match;
+        EXPECT_TRUE(std::regex_match(line, match, shape)) << line.substr(0, 120);
+        if (!match.empty())
+            records.push_back({std::stoi(match[2]), std::stoi(match[3]), std::stod(match[1])});
+    }
+    return records;
+}
+
+// Threads share the worker, its clock and its stream: each record must arrive whole, on a
+// line of its own, with a stamp rendered for it alone, and none may be lost. Some records
+// are too long for the stack and take the heap buffer.
+TEST(TraceOutputTest, RecordsOfSeveralThreadsArriveWholeAndInEachThreadsOrder) {
+    TemporaryDirectory directory;
+    const std::string path = directory.file("trace");
+    std::unique_ptr<TraceWorker> worker(makeArmedWorker(path + ",vek"));
+    write(*worker, "VEK", "opened before the threads start");
+    constexpr int writers = 4;
+    constexpr int recordsEach = 300;
+    const std::string longText(3000, 'y');
+    std::vector<std::thread> threads;
+    for (int writer = 0; writer < writers; ++writer)
+        threads.emplace_back([&worker, &longText, writer] {
+            for (int number = 0; number < recordsEach; ++number) {
+                const char* tail = number % 50 == 0 ? longText.c_str() : "";
+                write(*worker, "VEK", "writer %d record %d%s%s", writer, number, *tail ? " " : "",
+                      tail);
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+
+    const std::vector<ThreadRecord> records = writerRecords(readLines(path));
+    ASSERT_EQ(records.size(), static_cast<std::size_t>(writers * recordsEach));
+    int next[writers] = {};
+    double lastStamp[writers] = {};
+    for (const ThreadRecord& record : records) {
+        EXPECT_EQ(record.number, next[record.writer]++) << "writer " << record.writer;
+        EXPECT_GE(record.stamp, lastStamp[record.writer]) << "writer " << record.writer;
+        lastStamp[record.writer] = record.stamp;
+    }
 }
 
 // --- After a fork --------------------------------------------------------------------
