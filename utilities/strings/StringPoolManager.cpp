@@ -24,6 +24,17 @@ static_assert(size_classes::count == ThreadBlockCache::classCount,
 
 } // namespace
 
+#if defined(QIM_ADDRESS_SANITIZER)
+// A block from malloc that comes back with a size the classes serve (a long string
+// shortened in place) is filed under a class, and from then on only the link inside a
+// poisoned free block points to it. LeakSanitizer ignores pointers in poisoned memory unless
+// told otherwise, and would report the pool's block as leaked. A program that sets its own
+// defaults, or LSAN_OPTIONS, should keep use_poisoned=1.
+extern "C" const char* __lsan_default_options() {
+    return "use_poisoned=1";
+}
+#endif
+
 StringPoolManager* StringPoolManager::_instance = nullptr;
 
 StringPoolManager& StringPoolManager::createInstance() {
