@@ -121,11 +121,14 @@ void FileName::validate(int /*unused*/) {
         return;
     }
 
-    CharString text = decoded(_name);
+    // The name is stored as the UTF-8 form of the text, which ends at its first U+0000 (an
+    // overlong form such as C0 80 decodes to it): the positions count that text alone, so
+    // that they describe the name as stored.
+    CharString text(decoded(_name).buffer());
     collapseSeparators(text);
     const unsigned int n = text.length();
     if (n == 0)
-        return; // only a zero byte: nothing to describe
+        return; // nothing before a zero: nothing to describe
     if (n > maximumLength) {
         // The 16-bit positions cannot describe the name: it stays as it is, not valid.
         traceError(tracePlace, __LINE__, "Filename longer than %u characters.", maximumLength);

@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (the fuzz preset: clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer) and runs each of them for a bounded time on a copy of its
+# committed seed corpus, so that the committed corpus never grows here. Prints each
+# target's executions and findings, writes them to <build-dir>/fuzz-summary.txt (target,
+# seconds, executions, result; tab-separated) and exits non-zero when any target found a
+# crash or a violated property; the input that did it stays in <build-dir>/artifacts/.
+#
+#   scripts/run-fuzzers.sh [seconds-per-target] [build-dir]   (default 30 s, build/fuzz)
+#
+# Environment:
+#   QIM_FUZZ_TARGETS  the targets to run, separated by blanks (default: every target that
+#                     has a corpus under fuzz/corpus)
+#   QIM_FUZZ_JOBS     parallel build jobs (2)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${1:-30}
+build_dir=${2:-build/fuzz}
+jobs=${QIM_FUZZ_JOBS:-2}
+if ! [[ $seconds =~ ^[1-9][0-9]*$ ]]; then
+    echo "usage: $0 [seconds-per-target] [build-dir]" >&2
+    exit 2
+fi
+
+step() { echo "== $*" >&2; }
+
+step "Installing what the build and the runs need"
+bash scripts/install-deps.sh clang libclang-rt-14-dev
+
+step "Building the fuzz targets in $build_dir"
+cmake --preset fuzz -B "$build_dir" >/dev/null
+cmake --build "$build_dir" -j "$jobs" >&2
+
+targets=()
+if [ -n "${QIM_FUZZ_TARGETS:-}" ]; then
+    read -r -a targets <<<"$QIM_FUZZ_TARGETS"
+else
+    for corpus in fuzz/corpus/*/; do
+        targets+=("$(basename "$corpus")")
+    done
+fi
+
+work=$build_dir/fuzz-work
+artifacts=$build_dir/artifacts
+summary=$build_dir/fuzz-summary.txt
+rm -rf "$work"
+mkdir -p "$work" "$artifacts"
+printf 'target\tseconds\texecutions\tresult\n' >"$summary"
+
+# The sanitizers stop at the first report. LeakSanitizer follows the pools' links inside
+# poisoned memory: the library sets use_poisoned=1 as its default.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1:detect_leaks=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+
+failed=0
+for target in "${targets[@]}"; do
+    program=$build_dir/fuzzers/$target
+    if [ ! -x "$program" ] || [ ! -d "fuzz/corpus/$target" ]; then
+        echo "$target: no such fuzz target or corpus" >&2
+        printf '%s\t%s\t%s\t%s\n' "$target" "$seconds" 0 missing >>"$summary"
+        failed=1
+        continue
+    fi
+    corpus=$work/$target/corpus
+    log=$work/$target/fuzz.log
+    mkdir -p "$corpus" "$artifacts/$target"
+    cp -R "fuzz/corpus/$target/." "$corpus"
+
+    step "Fuzzing $target for $seconds s"
+    status=0
+    "$program" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+        -artifact_prefix="$artifacts/$target/" "$corpus" >"$log" 2>&1 || status=$?
+
+    executions=$(awk '/^stat::number_of_executed_units:/ { print $2 }' "$log" | tail -n 1)
+    executions=${executions:-0}
+    findings=$(find "$artifacts/$target" -type f | sort)
+    if [ "$status" -eq 0 ] && [ -z "$findings" ]; then
+        result=ok
+        echo "$target: $executions executions in $seconds s, no findings"
+    else
+        result=failed
+        failed=1
+        echo "$target: $executions executions, FAILED (exit status $status)"
+        # The report: the sanitizer's or the property check's, up to the stack trace.
+        grep -E -m 5 '^(==[0-9]+==ERROR|==== property violated|SUMMARY|.*runtime error)' "$log" |
+            sed 's/^/    /' || true
+        for finding in $findings; do
+            echo "    kept: $finding"
+        done
+        echo "    log: $log"
+    fi
+    printf '%s\t%s\t%s\t%s\n' "$target" "$seconds" "$executions" "$result" >>"$summary"
+done
+
+step "Summary in $summary"
+column -t -s $'\t' "$summary" >&2 || cat "$summary" >&2
+exit "$failed"
