@@ -2,6 +2,7 @@
 #include "shell/LaunchSequence.h"
 
 #include "shell/LaunchParameters.h"
+#include "shell/ProcessProbe.h"
 #include "shell/StartSignal.h"
 #include "utilities/diagnostics/TraceImplementation.h"
 
@@ -17,6 +18,12 @@ void waitForEnterIfAsked() {
     // Shown before the wait, and not left in the buffer for both processes to write again.
     std::fflush(stdout);
     std::getc(stdin);
+}
+
+// A process id of 0 or below names a process group or every process rather than the
+// master, so probing it would keep the shell alive for good: it counts as gone.
+bool masterExists() {
+    return master_pid > 0 && processIsRunning(master_pid);
 }
 
 int launchDebuggee(char** args) {

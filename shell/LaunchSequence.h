@@ -32,11 +32,16 @@ void waitForEnterIfAsked();
 int launchDebuggee(char** args);
 
 /// The child's side: waits for the start signal, prepares the environment and becomes
-/// the debuggee; when that fails, prints message 274 and exits with 99.
+/// the debuggee; when that fails, prints message 274 and exits with 99. When the master is
+/// gone before its start signal came, exits with 98 instead of waiting for good.
 [[noreturn]] void shell_child(char** args);
 
 /// The parent's side for the child `child` (-1 when the fork failed, `forkError` then
 /// holding its errno): the two records, then the watch of the master.
 int shell_parent(pid_t child, int forkError);
+
+/// True while the master (master_pid) runs. Both sides follow it: the parent stays alive as
+/// long as it exists, and the child waits for its start signal no longer than that.
+bool masterExists();
 
 #endif

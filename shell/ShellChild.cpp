@@ -21,6 +21,9 @@ namespace {
 constexpr uint32_t execFailedMessage = 274;
 /// The child's exit status when the exec failed.
 constexpr int execFailedStatus = 99;
+/// The child's exit status when the master went away before it sent the start signal: the
+/// debuggee was never started. Not 99, which says that an exec was tried and failed.
+constexpr int masterGoneStatus = 98;
 
 void traceArguments(char** args) {
     traceVEK(shellProgramPlace, __LINE__, "Shell child process... pid = %d", getpid());
@@ -29,11 +32,17 @@ void traceArguments(char** args) {
         traceVEK(shellProgramPlace, __LINE__, "  >%s<", *arg);
 }
 
+// Nobody but the master sends the start signal, so once the master is gone the child ends
+// rather than wait for good: a master killed after the pid record would otherwise leave it
+// behind, since the parent ends with its master and never signals the child.
 void awaitStartSignal() {
     traceVEK(shellProgramPlace, __LINE__, "Waiting for start signal %d", startSignal);
     setSignalAction(startSignal, on_start_signal);
     kill(shell_pid, startSignal); // ready: the parent may now report this process
-    waitForStartSignal();
+    if (!waitForStartSignalWhile(masterExists)) {
+        traceVEK(shellProgramPlace, __LINE__, "Process %d is no longer available", master_pid);
+        std::exit(masterGoneStatus);
+    }
     setSignalAction(startSignal, SIG_DFL); // the debuggee starts with the default action
     traceVEK(shellProgramPlace, __LINE__, "Start signal %d received", startSignal);
 }

@@ -6,7 +6,6 @@
 //===----------------------------------------------------------------------------===//
 #include "shell/LaunchParameters.h"
 #include "shell/LaunchSequence.h"
-#include "shell/ProcessProbe.h"
 #include "shell/ShellMsg.h"
 #include "shell/ShellTrace.h"
 #include "shell/StartSignal.h"
@@ -37,12 +36,6 @@ bool reportChild(const UNIX_ShellMsgQueue& queue, pid_t child) {
         return true;
     traceVEK(shellProgramPlace, __LINE__, "Message send error, errno = %d", errno);
     return false;
-}
-
-// A process id of 0 or below names a process group or every process rather than the
-// master, so probing it would keep the shell alive for good: it counts as gone.
-bool masterExists() {
-    return master_pid > 0 && processIsRunning(master_pid);
 }
 
 // The master never learnt the child's process id, so nobody else could end the child,

@@ -8,12 +8,14 @@
 // The signal is held back (blocked) from the moment its handler is installed until the
 // wait: one that arrives before the wait stays pending, and the wait lets it in atomically
 // as it starts to sleep, so a signal is never left unseen for a whole pause. The wait thus
-// returns as soon as the signal arrives, and releases the signal when it returns.
+// returns as soon as the signal arrives, and releases the signal when it returns. A wait
+// for a signal from a process that may go away can look at that process about once a
+// second and give up once it is gone.
 //
 //   setSignalAction(startSignal, on_start_signal);
 //   holdStartSignal();
 //   ...
-//   waitForStartSignal();
+//   waitForStartSignal();                       // or: if (!waitForStartSignalWhile(alive))
 //
 //===----------------------------------------------------------------------------===//
 #ifndef QIM_SHELL_STARTSIGNAL_H
@@ -42,5 +44,10 @@ void holdStartSignal();
 /// with the start signal let in, looking at the flag after each sleep. Unblocks the start
 /// signal before it returns.
 void waitForStartSignal();
+
+/// The same wait, which also calls `senderExists` about once a second and gives up when it
+/// returns false. True when the start signal came (also one that arrived just as the wait
+/// gave up), false when the wait gave up without it.
+bool waitForStartSignalWhile(bool (*senderExists)());
 
 #endif

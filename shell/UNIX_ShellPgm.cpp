@@ -3,7 +3,8 @@
 // qimshell: started by the master to launch one debuggee. Reads its command line,
 // checks it, and hands over to the launch sequence. It reports only through its trace
 // (QIM_DBG_TRACE) and its exit status: 0 when the master has gone, 255 for a rejected
-// command line or a master that could not be told, 99 from a child whose exec failed.
+// command line or a master that could not be told, 99 from a child whose exec failed, 98
+// from a child whose master went away before the start signal.
 //
 //===----------------------------------------------------------------------------===//
 #include "shell/LaunchParameters.h"

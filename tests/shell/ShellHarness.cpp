@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <sys/ipc.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -42,9 +43,10 @@ std::vector<char*> pointers(const std::vector<std::string>& texts) {
 }
 
 // Runs in the forked child until execve: only system calls.
-[[noreturn]] void becomeShell(char** argv, char** envp, const char* outPath, const char* errPath) {
+[[noreturn]] void becomeShell(char** argv, char** envp, const char* inPath, const char* outPath,
+                              const char* errPath) {
     setpgid(0, 0);
-    const int in = open("/dev/null", O_RDONLY);
+    const int in = open(inPath, O_RDONLY);
     const int out = open(outPath, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int err = open(errPath, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     dup2(in, STDIN_FILENO);
@@ -85,11 +87,12 @@ void StandInMaster::endAsZombie() {
 }
 
 ShellRun::ShellRun(const std::vector<std::string>& arguments,
-                   const std::vector<std::string>& environment, const std::string& directory)
+                   const std::vector<std::string>& environment, const std::string& directory,
+                   const std::string& program, const std::string& input)
     : _outPath(directory + "/shell.out"), _errPath(directory + "/shell.err") {
     // The shell's child is handed to this process when the shell ends, not to init.
     prctl(PR_SET_CHILD_SUBREAPER, 1);
-    std::vector<std::string> argv{QIM_SHELL_PROGRAM};
+    std::vector<std::string> argv{program};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     std::vector<char*> argvPointers = pointers(argv);
     std::vector<char*> envPointers = pointers(environment);
@@ -97,7 +100,8 @@ ShellRun::ShellRun(const std::vector<std::string>& arguments,
     if (_pid < 0)
         throw std::runtime_error("fork failed");
     if (_pid == 0)
-        becomeShell(argvPointers.data(), envPointers.data(), _outPath.c_str(), _errPath.c_str());
+        becomeShell(argvPointers.data(), envPointers.data(), input.c_str(), _outPath.c_str(),
+                    _errPath.c_str());
     setpgid(_pid, _pid); // also here, so that the group exists before either side goes on
 }
 
@@ -131,9 +135,11 @@ int ShellRun::signal() const {
 }
 
 int ShellRun::awaitOrphanedChild(std::chrono::milliseconds limit) {
-    int status = -1;
-    awaitCondition(limit, [&] { return waitpid(-_pid, &status, WNOHANG) > 0; });
-    return status;
+    return awaitEnd(-_pid, limit); // any process of the group: only the child is left
+}
+
+bool ShellRun::leftNothingBehind() const {
+    return kill(-_pid, 0) != 0 && errno == ESRCH;
 }
 
 std::string ShellRun::out() const {
@@ -142,6 +148,21 @@ std::string ShellRun::out() const {
 
 std::string ShellRun::err() const {
     return readFile(_errPath);
+}
+
+Gate::Gate(const std::string& path) : _path(path) {
+    // Opened for reading and writing, a FIFO opens at once, and it stays open for writing.
+    if (mkfifo(path.c_str(), 0600) != 0 || (_fd = open(path.c_str(), O_RDWR | O_CLOEXEC)) < 0)
+        throw std::runtime_error("cannot make the FIFO " + path);
+}
+
+Gate::~Gate() {
+    close(_fd);
+}
+
+void Gate::release() {
+    while (write(_fd, "\n", 1) < 0 && errno == EINTR) {
+    }
 }
 
 std::vector<std::string> shellArguments(int key, pid_t master, int flags,
@@ -177,6 +198,20 @@ int reap(pid_t pid) {
             return -1;
     }
     return status;
+}
+
+int awaitEnd(pid_t pid, std::chrono::milliseconds limit) {
+    int status = -1;
+    awaitCondition(limit, [&] { return waitpid(pid, &status, WNOHANG) > 0; });
+    return status;
+}
+
+bool exitedWith(int status, int code) {
+    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == code;
+}
+
+bool killedBy(int status, int signal) {
+    return status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == signal;
 }
 
 void touch(const std::string& path) {

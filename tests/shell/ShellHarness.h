@@ -53,12 +53,14 @@ private:
     std::chrono::steady_clock::time_point _endedAt;
 };
 
-/// One run of qimshell in a process group of its own, with exactly `environment`, its
-/// standard input from /dev/null and its standard output and error in files of `directory`.
+/// One run of qimshell (or of `program`: a copy of it, or a master that starts it) in a
+/// process group of its own, with exactly `environment`, its standard input from `input`
+/// and its standard output and error in files of `directory`.
 class ShellRun {
 public:
     ShellRun(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-             const std::string& directory);
+             const std::string& directory, const std::string& program = QIM_SHELL_PROGRAM,
+             const std::string& input = "/dev/null");
     /// Kills what is left of the shell's process group and reaps all of it.
     ~ShellRun();
     ShellRun(const ShellRun&) = delete;
@@ -76,6 +78,9 @@ public:
     /// After the shell's end: waits up to `limit` for the shell's child, handed to this
     /// process, to end, and reaps it. Its wait status, or -1 when it did not end in time.
     int awaitOrphanedChild(std::chrono::milliseconds limit = patience);
+    /// True when no process of the run's process group is left, not even one that has
+    /// ended and waits to be reaped: the shell and whatever it started are all gone.
+    bool leftNothingBehind() const;
     /// What the shell and its child wrote so far.
     std::string out() const;
     std::string err() const;
@@ -86,6 +91,26 @@ private:
     int _waitStatus = 0;
     std::string _outPath;
     std::string _errPath;
+};
+
+/// A FIFO that delivers nothing until the test releases it: the standard input of a shell
+/// that waits for enter, or the gate at which a preloaded library holds a step of the
+/// shell. The test holds it open for writing from the start, so that a reader's open does
+/// not block and what is released is not lost.
+class Gate {
+public:
+    explicit Gate(const std::string& path);
+    ~Gate();
+    Gate(const Gate&) = delete;
+    Gate& operator=(const Gate&) = delete;
+
+    const std::string& path() const { return _path; }
+    /// Lets the reader through: writes one line.
+    void release();
+
+private:
+    std::string _path;
+    int _fd;
 };
 
 /// The shell's command line for a launch: -FLAGS, -DEBUGGER_PID, -KEY, `extra`, "--" and
@@ -107,6 +132,15 @@ bool awaitText(const std::string& path, const std::string& text,
 /// The wait status of `pid`, a child of this process or a process handed to it as the
 /// subreaper; blocks until it ends.
 int reap(pid_t pid);
+
+/// Waits up to `limit` for `pid` (as for reap; -group: any process of that group) to end
+/// and reaps it. Its wait status, or -1 when it did not end in time.
+int awaitEnd(pid_t pid, std::chrono::milliseconds limit = patience);
+
+/// True when the wait status `status` (-1: none) is that of an exit with `code`.
+bool exitedWith(int status, int code);
+/// True when the wait status `status` (-1: none) is that of a process ended by `signal`.
+bool killedBy(int status, int signal);
 
 /// Makes the file `path` (empty), so that a key can be made from it.
 void touch(const std::string& path);

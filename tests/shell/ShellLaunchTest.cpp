@@ -245,6 +245,7 @@ TEST_F(ShellLaunchTest, FailedForkSendsTheFlagRecordAndWatchesTheMaster) {
     _master.end();
     ASSERT_TRUE(shell->waitForEnd());
     EXPECT_EQ(shell->exitCode(), 0);
+    EXPECT_TRUE(shell->leftNothingBehind());
     EXPECT_TRUE(queueIsEmpty()) << "a pid record after a failed fork";
 }
 

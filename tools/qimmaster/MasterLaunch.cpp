@@ -153,13 +153,15 @@ int runLaunch(const MasterOptions& options, const Timeline& timeline) {
     timeline.note("flag record received");
     TracedDebuggee debuggee(records.awaitPidRecord());
     timeline.note("pid record received: process %d", debuggee.pid());
+    // Nothing more travels on the queue. Removed now, it does not outlive a qimmaster that
+    // is killed from here on, which could not remove it any more.
+    const int queueId = queue->id();
+    queue.reset();
+    timeline.note("queue %d removed", queueId);
     const int status = options.noPtrace ? watchUntracedDebuggee(debuggee, launch)
                                         : traceDebuggee(debuggee, launch);
     shell.end();
     timeline.note("shell %d ended", shell.pid());
-    const int queueId = queue->id();
-    queue.reset();
-    timeline.note("queue %d removed", queueId);
     return status;
 }
 

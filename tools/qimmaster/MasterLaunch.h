@@ -5,10 +5,11 @@
 //   1. create the message queue (its key made from qimmaster's own path);
 //   2. start qimshell, found beside qimmaster, with -FLAGS, -DEBUGGER_PID, -KEY, the
 //      optional -LD_LIBRARY_PATH and -NLSPATH, "--" and the program;
-//   3. receive the flag record, then the process id of the shell's child;
+//   3. receive the flag record, then the process id of the shell's child, and remove the
+//      queue, which carries nothing more;
 //   4. seize that process with ptrace and send it the start signal;
 //   5. follow it through its exec to its end, passing its signals on;
-//   6. end the shell and remove the queue.
+//   6. end the shell.
 //
 //   int status = runLaunch(options, timeline);   // throws MasterError
 //

@@ -2,6 +2,7 @@
 #include "utilities/messages/XPG4MsgServer.h"
 
 #include "utilities/files/InstallPath.h"
+#include "utilities/messages/CatalogFile.h"
 #include "utilities/messages/CatalogLocale.h"
 #include "utilities/settings/EnvironmentNames.h"
 
@@ -65,14 +66,16 @@ void XPG4MsgServer::openCatalog(const EncodedString& fileName, const char* local
     openAlongNlspath(fileName, locale);
 }
 
-// <installation>/msg/<catalog locale>/<file name>, opened by its path.
+// <installation>/msg/<catalog locale>/<file name>, opened by its path when it is a whole
+// catalog: catopen would trust the sizes of a damaged one.
 bool XPG4MsgServer::openInstalled(const EncodedString& fileName, const char* catalogLocale) {
     EncodedString directory = InstallPath::instance().location();
     directory += EncodedString("/msg/", EncodedString::UTF8);
     ByteString path = directory.convertToNative();
     path += ByteString(catalogLocale, std::strlen(catalogLocale), "/", 1, nullptr, 0);
     path += fileName.convertToNative();
-    _catalog = openCatalogFile(path.chars());
+    if (isCompleteCatalog(path.chars()))
+        _catalog = openCatalogFile(path.chars());
     return hasCatalog();
 }
 

@@ -19,7 +19,6 @@
 #include <filesystem>
 #include <fstream>
 #include <link.h>
-#include <regex>
 
 namespace {
 
@@ -38,15 +37,6 @@ constexpr std::chrono::seconds generousBound{30};
 std::string realPath(const std::string& path) {
     char resolved[PATH_MAX];
     return realpath(path.c_str(), resolved) ? resolved : path;
-}
-
-/// Each of qimmaster's timeline steps, with every number replaced by N.
-Lines timelineSteps(const std::string& err) {
-    static const std::regex number("-?[0-9]+");
-    Lines steps;
-    for (const std::string& line : qimtest::masterLines(err, ""))
-        steps.push_back(std::regex_replace(line, number, "N"));
-    return steps;
 }
 
 ElfW(Ehdr) elfHeader(const std::string& path) {
@@ -68,12 +58,12 @@ TEST(MasterLaunchTest, HandshakeRunsInOrderAndLeavesNothingBehind) {
     qimtest::LaunchLeftovers leftovers(result.err);
     EXPECT_EQ(result.exitCode(), 0) << result.err;
     EXPECT_EQ(result.out, "hello\n");
-    EXPECT_THAT(timelineSteps(result.err),
+    EXPECT_THAT(qimtest::timelineSteps(result.err),
                 ElementsAre("queue created (key N, id N)", "shell N started",
                             "flag record received", "pid record received: process N",
-                            "process N seized", "start signal sent to N",
+                            "queue N removed", "process N seized", "start signal sent to N",
                             "exec of " + realPath("/bin/echo") + " seen",
-                            "process N exited with status N", "shell N ended", "queue N removed"));
+                            "process N exited with status N", "shell N ended"));
     leftovers.expectNoneRemain();
 }
 
@@ -195,7 +185,7 @@ TEST(MasterLaunchTest, UntracedRunWaitsForTheProgramAndCallsItsStatusUnknown) {
     qimtest::LaunchLeftovers leftovers(result.err);
     EXPECT_EQ(result.exitCode(), 0) << result.err;
     EXPECT_THAT(result.err, HasSubstr("its exit status is unknown without tracing"));
-    EXPECT_THAT(timelineSteps(result.err), Not(Contains("process N seized")));
+    EXPECT_THAT(qimtest::timelineSteps(result.err), Not(Contains("process N seized")));
     EXPECT_EQ(qimtest::readFile(finished), "done\n") << "qimmaster ended before the program";
     leftovers.expectNoneRemain();
 }

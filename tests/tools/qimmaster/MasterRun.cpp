@@ -69,6 +69,14 @@ std::vector<std::string> masterLines(const std::string& err, const std::string& 
     return found;
 }
 
+std::vector<std::string> timelineSteps(const std::string& err) {
+    static const std::regex number("-?[0-9]+");
+    std::vector<std::string> steps;
+    for (const std::string& line : masterLines(err, ""))
+        steps.push_back(std::regex_replace(line, number, "N"));
+    return steps;
+}
+
 LaunchLeftovers::LaunchLeftovers(const std::string& err)
     : _queueId(capturedNumber(err, std::regex(R"(^queue created \(key -?[0-9]+, id ([0-9]+)\))"))),
       _shell(capturedNumber(err, std::regex(R"(^shell ([0-9]+) started)"))),

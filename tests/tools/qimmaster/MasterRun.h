@@ -37,6 +37,9 @@ ChildResult runMaster(const std::vector<std::string>& arguments,
 /// without the prefix; stamped timeline lines are matched after their stamp.
 std::vector<std::string> masterLines(const std::string& err, const std::string& prefix);
 
+/// qimmaster's timeline steps in `err`, in order, each with every number replaced by N.
+std::vector<std::string> timelineSteps(const std::string& err);
+
 /// The queue and the processes that a --timeline run named. The object kills the
 /// processes and removes the queue that are still there when it goes.
 class LaunchLeftovers {
