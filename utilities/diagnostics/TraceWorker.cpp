@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <memory>
 #include <pthread.h>
 #include <sys/stat.h>
@@ -64,6 +65,32 @@ struct TimeText {
             std::strcpy(text, "?\n");
     }
 };
+
+/// Opens the per-process trace file `path` for writing: created with mode 0666 less the
+/// umask, as fopen creates it, or emptied. Its name is predictable and its directory may be
+/// one that others can write (/tmp), so whatever somebody may have put at that name in
+/// advance is refused instead of written through: a symbolic link (O_NOFOLLOW), a file with
+/// a second hard link, whose content the emptying would destroy under its other name, and
+/// anything but a regular file (a FIFO without a reader would block the open, hence
+/// O_NONBLOCK until the file has passed). The file is emptied only after these checks. Its
+/// descriptor stays open across exec, as fopen leaves it. Null when the file is refused or
+/// cannot be opened.
+std::FILE* openPerProcessFile(const char* path) {
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0666);
+    if (fd < 0)
+        return nullptr;
+    struct stat status;
+    const bool ownPlainFile =
+        fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_nlink == 1;
+    const int flags = fcntl(fd, F_GETFL);
+    std::FILE* stream = nullptr;
+    if (ownPlainFile && flags != -1 && ftruncate(fd, 0) == 0 &&
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0)
+        stream = fdopen(fd, "w");
+    if (!stream)
+        ::close(fd);
+    return stream;
+}
 
 } // namespace
 
@@ -216,7 +243,9 @@ FILE* TraceWorker::openStream() {
         path += EncodedString("/", EncodedString::UTF8) + EncodedString::number(int(getpid())) +
                 EncodedString(".trc", EncodedString::UTF8);
         _reopenAfterFork = true;
+        return openPerProcessFile(path.buffer());
     }
+    // A file the user named is opened as named, through a link if it is one (/dev/stderr).
     return std::fopen(path.buffer(), "w");
 }
 

@@ -9,7 +9,8 @@
 // one "<pid>.trc" file per process, and the types (case-insensitive) are those to include;
 // a leading "~" lists types to exclude instead. It opens the destination only when the
 // first record arrives, writes a header there, and after a fork either reopens it for the
-// child or closes it.
+// child or closes it. A per-process file is never written through a symbolic link, a second
+// hard link or anything but a regular file found at its name: such a process traces nothing.
 //
 //===----------------------------------------------------------------------------===//
 #ifndef QIM_UTILITIES_DIAGNOSTICS_TRACEWORKER_H
