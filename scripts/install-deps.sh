@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev clang-format
-          libc-dev-bin locales libspdlog-dev libmimalloc-dev "$@")
+          libc-dev-bin locales libspdlog-dev libmimalloc-dev valgrind "$@")
 
 missing=()
 for package in "${packages[@]}"; do
