@@ -13,6 +13,8 @@
 #ifndef QIM_TESTS_SUPPORT_LARGEVALUES_H
 #define QIM_TESTS_SUPPORT_LARGEVALUES_H
 
+#include "tests/support/TextLines.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -65,28 +67,6 @@ inline std::string withoutBlanks(const std::string& text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-/// Whether a trace record's "<seconds>.<micros> (<thread>): " begins at `at` in `text`.
-inline bool stampAt(const std::string& text, std::size_t at) {
-    std::size_t i = at;
-    const auto digits = [&](std::size_t least, std::size_t most) {
-        const std::size_t start = i;
-        while (i < text.size() && i - start < most && text[i] >= '0' && text[i] <= '9')
-            ++i;
-        return i - start >= least;
-    };
-    const auto literal = [&](const char* expected) {
-        for (; *expected != '\0'; ++expected, ++i)
-            if (i >= text.size() || text[i] != *expected)
-                return false;
-        return true;
-    };
-    if (!digits(1, 20) || !literal(".") || !digits(6, 6) || !literal(" ("))
-        return false;
-    if (i < text.size() && text[i] == '-')
-        ++i;
-    return digits(1, 20) && literal("): ");
-}
-
 /// The records of a trace file's `text`, each from its stamp up to and including the
 /// newline before the next stamp: a record's own text may hold newlines, and every-byte
 /// text never holds a newline followed by a digit.
@@ -94,7 +74,7 @@ inline std::vector<std::string> traceRecords(const std::string& text) {
     std::vector<std::string> records;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i + 1 == text.size() || stampAt(text, i + 1))) {
+        if (text[i] == '\n' && (i + 1 == text.size() || stampLength(text, i + 1) != 0)) {
             records.push_back(text.substr(start, i + 1 - start));
             start = i + 1;
         }

@@ -2,7 +2,6 @@
 #include "tests/support/TextLines.h"
 
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 namespace qimtest {
@@ -33,14 +32,37 @@ std::vector<std::string> readLines(const std::string& path) {
     return splitLines(readFile(path));
 }
 
+std::size_t stampLength(const std::string& text, std::size_t at) {
+    std::size_t i = at;
+    const auto digits = [&](std::size_t least, std::size_t most) {
+        const std::size_t start = i;
+        while (i < text.size() && i - start < most && text[i] >= '0' && text[i] <= '9')
+            ++i;
+        return i - start >= least;
+    };
+    const auto literal = [&](const char* expected) {
+        for (; *expected != '\0'; ++expected, ++i)
+            if (i >= text.size() || text[i] != *expected)
+                return false;
+        return true;
+    };
+    const std::size_t unbounded = std::string::npos;
+    if (!digits(1, unbounded) || !literal(".") || !digits(6, 6) || !literal(" ("))
+        return 0;
+    if (i < text.size() && text[i] == '-')
+        ++i;
+    if (!digits(1, unbounded) || !literal("): "))
+        return 0;
+    return i - at;
+}
+
 std::string withoutStamp(const std::string& line) {
-    static const std::regex stamp(R"(^[0-9]+\.[0-9]{6} \(-?[0-9]+\): )");
     if (line.empty())
         return line;
-    std::smatch match;
-    if (!std::regex_search(line, match, stamp))
+    const std::size_t stamp = stampLength(line);
+    if (stamp == 0)
         return "NO STAMP: " + line;
-    return match.suffix();
+    return line.substr(stamp);
 }
 
 std::vector<std::string> withoutStamps(const std::vector<std::string>& lines) {

@@ -7,6 +7,7 @@
 #ifndef QIM_TESTS_SUPPORT_TEXTLINES_H
 #define QIM_TESTS_SUPPORT_TEXTLINES_H
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ std::vector<std::string> splitLines(const std::string& text);
 std::string readFile(const std::string& path);
 /// The lines of a file.
 std::vector<std::string> readLines(const std::string& path);
+/// The length of the trace record prefix "<seconds>.<micros> (<thread>): " that starts at
+/// `at` in `text`; 0 when none starts there.
+std::size_t stampLength(const std::string& text, std::size_t at = 0);
 /// A trace line without its "<seconds>.<micros> (<thread>): " prefix. A line that does not
 /// start with such a prefix comes back behind "NO STAMP: ", so that it fails comparisons
 /// with stamped lines; an empty line stays empty.
