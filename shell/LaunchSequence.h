@@ -19,7 +19,11 @@
 #ifndef QIM_SHELL_LAUNCHSEQUENCE_H
 #define QIM_SHELL_LAUNCHSEQUENCE_H
 
+#include <cstdint>
 #include <sys/types.h>
+
+/// The message that tells the person the exec failed, with the path and errno as inserts.
+constexpr uint32_t execFailedMessage = 274;
 
 /// With bit 8 in debug_flags, tells the person the shell's process id and waits for one
 /// character (or end of file) on standard input, time to attach a debugger to the shell.

@@ -6,6 +6,7 @@
 //===----------------------------------------------------------------------------===//
 #include "shell/LaunchParameters.h"
 #include "shell/LaunchSequence.h"
+#include "shell/ShellExitStatus.h"
 #include "shell/ShellTrace.h"
 #include "shell/StartSignal.h"
 #include "utilities/messages/ZOR_Message.h"
@@ -16,14 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-/// The message that tells the person the exec failed, with the path and errno as inserts.
-constexpr uint32_t execFailedMessage = 274;
-/// The child's exit status when the exec failed.
-constexpr int execFailedStatus = 99;
-/// The child's exit status when the master went away before it sent the start signal: the
-/// debuggee was never started. Not 99, which says that an exec was tried and failed.
-constexpr int masterGoneStatus = 98;
 
 void traceArguments(char** args) {
     traceVEK(shellProgramPlace, __LINE__, "Shell child process... pid = %d", getpid());

@@ -1,11 +1,13 @@
 //===- shell/ShellParent.cpp - The parent's side of the launch ------------===//
 //
 // Tells the master about the child over the master's queue, then stays alive as long as
-// the master exists. The parent never waits for the child and never signals it.
+// the master exists. The parent never waits for the child, and signals it only to end a
+// child whose process id the master never learnt.
 //
 //===----------------------------------------------------------------------------===//
 #include "shell/LaunchParameters.h"
 #include "shell/LaunchSequence.h"
+#include "shell/ShellExitStatus.h"
 #include "shell/ShellMsg.h"
 #include "shell/ShellTrace.h"
 #include "shell/StartSignal.h"
@@ -65,13 +67,13 @@ int shell_parent(pid_t child, int forkError) {
             traceVEK(shellProgramPlace, __LINE__, "fork() faild.  errno = %d", forkError);
         else if (!reportChild(*queue, child)) {
             endUnreportedChild(child);
-            return -1;
+            return shellGaveUpResult;
         }
     } catch (...) {
         traceVEK(shellProgramPlace, __LINE__, "Message queue get error, errno = %d", errno);
         endUnreportedChild(child);
-        return -1;
+        return shellGaveUpResult;
     }
     watchMaster();
-    return 0;
+    return masterEndedStatus;
 }

@@ -9,6 +9,7 @@
 //===----------------------------------------------------------------------------===//
 #include "shell/LaunchParameters.h"
 #include "shell/LaunchSequence.h"
+#include "shell/ShellExitStatus.h"
 #include "shell/ShellTrace.h"
 #include "utilities/diagnostics/TraceImplementation.h"
 
@@ -31,7 +32,7 @@ int main(int argc, char** argv) {
     traceStartUp(argc, argv);
     const ParameterScan scan = readParameters(argc, argv);
     if (!parametersComplete(scan, argc))
-        return -1;
+        return shellGaveUpResult;
     waitForEnterIfAsked();
     return launchDebuggee(argv + scan.debuggee_index);
 }

@@ -1,6 +1,7 @@
 //===- tools/qimmaster/MasterLaunch.cpp - One launch through qimshell -----===//
 #include "tools/qimmaster/MasterLaunch.h"
 
+#include "shell/ShellExitStatus.h"
 #include "shell/UNIX_ShellMsgQueue.h"
 #include "tools/qimmaster/EventWait.h"
 #include "tools/qimmaster/ExecReport.h"
@@ -25,9 +26,6 @@ namespace {
 
 /// How often an untraced debuggee is looked at.
 constexpr std::chrono::milliseconds untracedPollInterval{10};
-
-/// The exit status of the shell's child when its exec failed.
-constexpr int shellExecFailedStatus = 99;
 
 /// Everything one launch works with.
 struct Launch {
@@ -88,7 +86,7 @@ DebuggeeEvent awaitDebuggeeEvent(TracedDebuggee& debuggee, EventWait& wait, Dead
 [[noreturn]] void throwEndedBeforeExec(const TracedDebuggee& debuggee, const Launch& launch) {
     const int status = debuggee.waitStatus();
     const std::string& program = launch.options.program.front();
-    if (WIFEXITED(status) && WEXITSTATUS(status) == shellExecFailedStatus)
+    if (WIFEXITED(status) && WEXITSTATUS(status) == execFailedStatus)
         throw MasterError(execFailureStatus,
                           program + " could not be started: the shell's child exited with "
                                     "status 99 after a failed exec (its message is on "

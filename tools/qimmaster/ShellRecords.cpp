@@ -1,6 +1,7 @@
 //===- tools/qimmaster/ShellRecords.cpp - The shell's two records ---------===//
 #include "tools/qimmaster/ShellRecords.h"
 
+#include "shell/ShellExitStatus.h"
 #include "shell/ShellMsg.h"
 #include "tools/qimmaster/EventWait.h"
 #include "tools/qimmaster/MasterError.h"
@@ -21,13 +22,10 @@ namespace {
 /// and a look costs one system call.
 constexpr std::chrono::microseconds recordPollPause{100};
 
-/// The exit status with which the shell rejects its command line or gives up on the queue.
-constexpr int shellRefusedStatus = 255;
-
 [[noreturn]] void throwShellEnded(const ShellProcess& shell, const char* record) {
     std::string message = "the shell (process " + std::to_string(shell.pid()) + ") " +
                           describeEnd(shell.waitStatus()) + " before the " + record;
-    if (WIFEXITED(shell.waitStatus()) && WEXITSTATUS(shell.waitStatus()) == shellRefusedStatus)
+    if (WIFEXITED(shell.waitStatus()) && WEXITSTATUS(shell.waitStatus()) == shellGaveUpStatus)
         message += ": it rejected its command line or could not use the queue"
                    " (run with QIM_DBG_TRACE=stderr,vek to see why)";
     throw MasterError(masterFailureStatus, message);
