@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev clang-format
-          libc-dev-bin locales libspdlog-dev libmimalloc-dev valgrind "$@")
+          libc-dev-bin locales libspdlog-dev libmimalloc-dev valgrind binutils pkgconf
+          groff-base man-db "$@")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -42,6 +42,19 @@ const CharString& endOfParametersKeyword() {
     return keyword;
 }
 
+} // namespace
+
+// A keyword that readParameters learns to test belongs here too: this list is what the
+// manual page is checked against.
+const std::vector<const CharString*>& parameterKeywords() {
+    static const std::vector<const CharString*> keywords{
+        &flagsKeyword(),     &nlsPathKeyword(), &libraryPathKeyword(),
+        &masterPidKeyword(), &keyKeyword(),     &endOfParametersKeyword()};
+    return keywords;
+}
+
+namespace {
+
 /// Keywords that take a value are followed by "="; "--" takes none and must stand alone.
 const wchar_t* const valueSeparators = L"=";
 const wchar_t* const noSeparators = L"";

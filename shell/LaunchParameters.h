@@ -18,6 +18,7 @@
 #include "utilities/strings/CharString.h"
 
 #include <sys/types.h>
+#include <vector>
 
 /// The shell's own process id, taken before the fork: the child signals this process.
 extern pid_t shell_pid;
@@ -54,6 +55,10 @@ int checkParameter(CharString& parm, const CharString& keyword, unsigned int min
 /// The same with the keyword given as wide text.
 int checkParameter(CharString& parm, const wchar_t* keyword, unsigned int minLength, int exact,
                    const wchar_t* separators);
+
+/// Every keyword of the command line, in the order in which readParameters tests an
+/// argument against them: the five that take a value after "=", then "--".
+const std::vector<const CharString*>& parameterKeywords();
 
 /// Reads argv[1..argc-1] into the launch parameters up to "--".
 ParameterScan readParameters(int argc, char** argv);
