@@ -42,15 +42,9 @@ std::size_t indentOf(const std::string& line) {
     return line.find_first_not_of(' ');
 }
 
-std::string trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    return first == std::string::npos ? ""
-                                      : text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 /// Every run of white space as one blank, so that texts compare across line breaks.
 std::string words(const std::string& text) {
-    return trimmed(std::regex_replace(text, std::regex("\\s+"), " "));
+    return qimtest::withoutBlanks(std::regex_replace(text, std::regex("\\s+"), " "));
 }
 
 std::string lowerCase(std::string text) {
@@ -93,7 +87,8 @@ public:
         const Lines& section = lines(heading);
         Lines found;
         for (std::size_t i = 0; i < section.size(); ++i) {
-            if (indentOf(section[i]) != tagIndent || (i > 0 && !trimmed(section[i - 1]).empty()))
+            if (indentOf(section[i]) != tagIndent ||
+                (i > 0 && !qimtest::withoutBlanks(section[i - 1]).empty()))
                 continue;
             std::size_t end = i;
             while (end < section.size() && indentOf(section[end]) == tagIndent)
@@ -117,7 +112,7 @@ private:
 
     static std::string tagOf(const std::string& line) {
         const bool sharesItsLine = line.size() > textIndent && line[textIndent - 1] == ' ';
-        return trimmed(sharesItsLine ? line.substr(0, textIndent) : line);
+        return qimtest::withoutBlanks(sharesItsLine ? line.substr(0, textIndent) : line);
     }
 
     std::map<std::string, Lines> _sections;

@@ -59,14 +59,6 @@ inline std::string latin1ToUtf8(const std::string& bytes) {
     return text;
 }
 
-/// `text` without the blanks (0x20) at its ends.
-inline std::string withoutBlanks(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return std::string();
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 /// The records of a trace file's `text`, each from its stamp up to and including the
 /// newline before the next stamp: a record's own text may hold newlines, and every-byte
 /// text never holds a newline followed by a digit.

@@ -72,4 +72,11 @@ std::vector<std::string> withoutStamps(const std::vector<std::string>& lines) {
     return result;
 }
 
+std::string withoutBlanks(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return std::string();
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 } // namespace qimtest

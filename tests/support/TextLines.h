@@ -27,6 +27,8 @@ std::size_t stampLength(const std::string& text, std::size_t at = 0);
 /// start with such a prefix comes back behind "NO STAMP: ", so that it fails comparisons
 /// with stamped lines; an empty line stays empty.
 std::string withoutStamp(const std::string& line);
+/// `text` without the blanks (0x20) at its ends.
+std::string withoutBlanks(const std::string& text);
 /// withoutStamp of each line.
 std::vector<std::string> withoutStamps(const std::vector<std::string>& lines);
 
