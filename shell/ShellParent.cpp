@@ -14,7 +14,6 @@
 #include "shell/UNIX_ShellMsgQueue.h"
 
 #include <cerrno>
-#include <memory>
 #include <sys/msg.h>
 #include <unistd.h>
 
@@ -47,6 +46,24 @@ void endUnreportedChild(pid_t child) {
         kill(child, SIGKILL);
 }
 
+/// Sends the master the flag record and, when there is a child, its process id; false when
+/// the master could not be told. The queue object lives only for these two sends: the
+/// master ends this process with a signal during the watch that follows, and nothing the
+/// parent allocated may still be held then.
+bool reportToMaster(pid_t child, int forkError) {
+    try {
+        const UNIX_ShellMsgQueue queue(msg_key);
+        ShellFlagMsg(childForkedFlag).send(queue.id(), IPC_NOWAIT);
+        if (child != -1)
+            return reportChild(queue, child);
+        traceVEK(shellProgramPlace, __LINE__, "fork() faild.  errno = %d", forkError);
+        return true;
+    } catch (...) {
+        traceVEK(shellProgramPlace, __LINE__, "Message queue get error, errno = %d", errno);
+        return false;
+    }
+}
+
 void watchMaster() {
     traceVEK(shellProgramPlace, __LINE__, "Staying alive as long as process %d is available",
              master_pid);
@@ -59,18 +76,7 @@ void watchMaster() {
 } // namespace
 
 int shell_parent(pid_t child, int forkError) {
-    std::unique_ptr<UNIX_ShellMsgQueue> queue;
-    try {
-        queue = std::make_unique<UNIX_ShellMsgQueue>(msg_key);
-        ShellFlagMsg(childForkedFlag).send(queue->id(), IPC_NOWAIT);
-        if (child == -1)
-            traceVEK(shellProgramPlace, __LINE__, "fork() faild.  errno = %d", forkError);
-        else if (!reportChild(*queue, child)) {
-            endUnreportedChild(child);
-            return shellGaveUpResult;
-        }
-    } catch (...) {
-        traceVEK(shellProgramPlace, __LINE__, "Message queue get error, errno = %d", errno);
+    if (!reportToMaster(child, forkError)) {
         endUnreportedChild(child);
         return shellGaveUpResult;
     }
