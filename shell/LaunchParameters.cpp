@@ -1,8 +1,8 @@
 //===- shell/LaunchParameters.cpp - The shell's command line --------------===//
 #include "shell/LaunchParameters.h"
 
-#include "shell/DecimalText.h"
 #include "shell/ShellTrace.h"
+#include "utilities/settings/DecimalText.h"
 
 #include <cstring>
 #include <cwchar>
@@ -68,10 +68,9 @@ bool isValueKeyword(CharString& parm, const CharString& keyword) {
 // int is refused and stores nothing.
 void readInteger(const CharString& value, int& parameter, bool& given) {
     const EncodedString text = value.encoded();
-    const char* cursor = text.buffer();
-    if (!readDecimal(cursor, parameter))
-        return;
-    if (*cursor == '\0')
+    const DecimalText number =
+        scanDecimal(text.buffer(), text.buffer() + std::strlen(text.buffer()));
+    if (number.toInt(parameter) && number.whole)
         given = true;
 }
 

@@ -1,7 +1,7 @@
 //===- shell/ShellMsg.cpp - Records between the shell and the master ------===//
 #include "shell/ShellMsg.h"
 
-#include "shell/DecimalText.h"
+#include "utilities/settings/DecimalText.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -49,13 +49,13 @@ int ShellMsg::flag() const {
 }
 
 int ShellMsg::readIntegers(int& first, int& second) const {
-    char text[textCapacity + 1];
-    std::memcpy(text, _text, textCapacity);
-    text[textCapacity] = '\0';
-    const char* cursor = text;
-    if (!readDecimal(cursor, first))
+    // The text ends at its first zero byte or at the record's end, whichever comes first:
+    // a zero byte stops the digits and starts no number.
+    const char* const end = _text + textCapacity;
+    const DecimalText one = scanDecimal(_text, end);
+    if (!one.toInt(first))
         return 0;
-    return readDecimal(cursor, second) ? 2 : 1;
+    return scanDecimal(one.end, end).toInt(second) ? 2 : 1;
 }
 
 int ShellMsg::intValue() const {

@@ -2,13 +2,14 @@
 #include "tools/qimmaster/Options.h"
 
 #include "tools/qimmaster/MasterError.h"
+#include "utilities/settings/DecimalText.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <getopt.h>
 
 namespace qimmaster {
@@ -48,21 +49,20 @@ const option longOptions[] = {
                       fault + "\n" + synopsis + "\n(qimmaster --help tells more)");
 }
 
-/// True when strtol or strtod read all of `text` up to `end` without a range error.
-/// Both skip leading blanks, but a value must be the number and nothing else.
+/// True when strtod read all of `text` up to `end` without a range error. It skips leading
+/// blanks, but a value must be the number and nothing else.
 bool readWhole(const char* text, const char* end) {
     return *text != '\0' && !std::isspace(static_cast<unsigned char>(*text)) && *end == '\0' &&
            errno == 0;
 }
 
 int parseFlags(const char* text) {
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text, &end, 10);
-    if (!readWhole(text, end) || value < INT_MIN || value > INT_MAX)
+    const DecimalText number = scanDecimal(text, text + std::strlen(text));
+    int value = 0;
+    if (std::isspace(static_cast<unsigned char>(*text)) || !number.whole || !number.toInt(value))
         usageError(std::string("--flags needs a whole number in the range of int, not '") + text +
                    "'");
-    return static_cast<int>(value);
+    return value;
 }
 
 std::chrono::milliseconds parseTimeout(const char* text) {

@@ -1,6 +1,8 @@
 //===- utilities/messages/CatalogLocale.cpp - Catalog locale names --------===//
 #include "utilities/messages/CatalogLocale.h"
 
+#include "utilities/strings/AsciiCase.h"
+
 #include <cstring>
 
 namespace {
@@ -15,14 +17,6 @@ const char catalogLocales[][6] = {
 
 static_assert(sizeof(catalogLocales) / sizeof(catalogLocales[0]) == 46,
               "the table of catalog locales has 46 entries");
-
-// ASCII only: the locale's own case rules must not decide a directory name.
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-char asciiUpper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 void copyCut(const char* locale, CatalogLocaleName& name) {
     std::memset(name, 0, sizeof(name));
@@ -45,11 +39,11 @@ bool normalizeCatalogLocale(const char* locale, CatalogLocaleName& name) {
         return false;
     if (name[0] == '_' || name[1] == '_')
         return false;
-    name[0] = asciiLower(name[0]);
-    name[1] = asciiLower(name[1]);
+    name[0] = toLowerAscii(name[0]);
+    name[1] = toLowerAscii(name[1]);
     if (length == 5) {
-        name[3] = asciiUpper(name[3]);
-        name[4] = asciiUpper(name[4]);
+        name[3] = toUpperAscii(name[3]);
+        name[4] = toUpperAscii(name[4]);
     }
     return true;
 }

@@ -2,6 +2,7 @@
 #include "utilities/settings/DebuggerSettings.h"
 
 #include "utilities/settings/DebuggerSettingsLINUX.h"
+#include "utilities/settings/DecimalText.h"
 #include "utilities/settings/EnvironmentNames.h"
 #include "utilities/strings/CharString.h"
 
@@ -18,46 +19,10 @@ constexpr unsigned int commonCount = 23;
 /// The position of CONSOLE, whose text is mapped once the table is read.
 constexpr unsigned int consolePosition = 22;
 
-/// What a "%d%c" or "%u%c" scan sees at the start of a text: optional C white space, an
-/// optional sign and decimal digits. Read here over the counted bytes instead of with
-/// sscanf, so that a zero byte inside the text does not end it early, and so that a number
-/// too large for 32 bits is recognised as such: sscanf's result for it is undefined, and
-/// glibc on a 64-bit host stores it wrapped ("4294967296" would read as 0).
-struct DecimalText {
-    /// Digits begin the text, after white space and a sign.
-    bool found = false;
-    /// ...and nothing follows them.
-    bool whole = false;
-    bool negative = false;
-    /// The digits' value exceeds 2^32 - 1; `magnitude` then holds 2^32.
-    bool tooLarge = false;
-    std::uint64_t magnitude = 0;
-};
-
-bool isCSpace(unsigned char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
+/// What a "%d%c" or "%u%c" scan sees in a setting's counted bytes: a zero byte inside
+/// the text does not end it early.
 DecimalText readDecimal(const EncodedString& text) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.buffer());
-    const unsigned int length = text.length();
-    DecimalText result;
-    unsigned int i = 0;
-    while (i < length && isCSpace(bytes[i]))
-        ++i;
-    if (i < length && (bytes[i] == '+' || bytes[i] == '-'))
-        result.negative = bytes[i++] == '-';
-    const unsigned int firstDigit = i;
-    for (; i < length && bytes[i] >= '0' && bytes[i] <= '9'; ++i) {
-        result.magnitude = result.magnitude * 10 + (bytes[i] - '0');
-        if (result.magnitude > UINT32_MAX) {
-            result.tooLarge = true;
-            result.magnitude = UINT32_MAX + std::uint64_t(1); // never overflows, never 0
-        }
-    }
-    result.found = i > firstDigit;
-    result.whole = result.found && i == length;
-    return result;
+    return scanDecimal(text.buffer(), text.buffer() + text.length());
 }
 
 /// The number a found decimal gives a setting of `type` (Integer or Unsigned); false when
@@ -71,11 +36,10 @@ bool toSettingNumber(const DecimalText& text, Setting::SettingType type, std::in
         number = static_cast<std::int32_t>(text.negative ? 0u - bits : bits);
         return true;
     }
-    const std::int64_t value = text.negative ? -static_cast<std::int64_t>(text.magnitude)
-                                             : static_cast<std::int64_t>(text.magnitude);
-    if (value < INT32_MIN || value > INT32_MAX)
+    int value = 0;
+    if (!text.toInt(value))
         return false;
-    number = static_cast<std::int32_t>(value);
+    number = value;
     return true;
 }
 

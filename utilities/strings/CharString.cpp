@@ -1,6 +1,7 @@
 //===- utilities/strings/CharString.cpp - Wide (UTF-32) string ------------===//
 #include "utilities/strings/CharString.h"
 
+#include "utilities/strings/AsciiCase.h"
 #include "utilities/strings/DelimiterSet.h"
 #include "utilities/strings/UnicodeUtilities.h"
 
@@ -23,14 +24,6 @@ unsigned int wideLength(const wchar_t* text) {
 
 bool isAsciiDigit(wchar_t c) {
     return c >= L'0' && c <= L'9';
-}
-
-/// The lower-case form of an ASCII capital; every other code unit unchanged.
-wchar_t toLowerAscii(wchar_t c) {
-    return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c;
-}
-wchar_t toUpperAscii(wchar_t c) {
-    return c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c;
 }
 
 } // namespace

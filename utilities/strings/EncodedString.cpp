@@ -1,6 +1,7 @@
 //===- utilities/strings/EncodedString.cpp - UTF-8 byte string ------------===//
 #include "utilities/strings/EncodedString.h"
 
+#include "utilities/strings/AsciiCase.h"
 #include "utilities/strings/CharString.h"
 #include "utilities/strings/IconvDescriptor.h"
 #include "utilities/strings/UTF8Converter.h"
@@ -23,19 +24,9 @@ unsigned char byteAt(const char* bytes, unsigned int index) {
     return static_cast<unsigned char>(bytes[index]);
 }
 
-bool isContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
 /// Bytes match when equal or when they are the same ASCII letter in either case.
 bool sameIgnoringCase(unsigned char a, unsigned char b) {
-    if (a == b)
-        return true;
-    if (a >= 'A' && a <= 'Z')
-        return b == a - 'A' + 'a';
-    if (a >= 'a' && a <= 'z')
-        return b == a - 'a' + 'A';
-    return false;
+    return toLowerAscii(a) == toLowerAscii(b);
 }
 
 /// An EncodedString of what printf makes of `format` and `value`.
@@ -108,7 +99,7 @@ bool EncodedString::isValid() const {
         if (n == 0 || n - 1 > size - i - 1)
             return false;
         for (unsigned int k = 1; k < n; ++k)
-            if (!isContinuation(byteAt(bytes, i + k)))
+            if (!UnicodeUtilities::isContinuation(byteAt(bytes, i + k)))
                 return false;
         i += n;
     }

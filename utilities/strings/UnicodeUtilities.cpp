@@ -30,10 +30,6 @@ namespace {
 /// What an undecodable byte becomes.
 constexpr wchar_t replacementCharacter = L'.';
 
-bool isContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
 /// Decodes the sequence of any length that `in[i]` starts, or gives '.' for a byte that
 /// cannot start one; moves `i` past what it decoded.
 wchar_t decodeAnySequence(const unsigned char* in, std::size_t& i) {
@@ -45,7 +41,7 @@ wchar_t decodeAnySequence(const unsigned char* in, std::size_t& i) {
     }
     std::uint32_t value = lead & (0x7Fu >> (extra + 1));
     for (int k = 1; k <= extra; ++k) {
-        if (!isContinuation(in[i + k])) {
+        if (!UnicodeUtilities::isContinuation(in[i + k])) {
             ++i;
             return replacementCharacter;
         }
@@ -63,12 +59,13 @@ wchar_t decodeAnySequence(const unsigned char* in, std::size_t& i) {
 /// decoded straight.
 wchar_t decodeSequence(const unsigned char* in, std::size_t& i) {
     const unsigned char lead = in[i];
-    if ((lead & 0xE0) == 0xC0 && isContinuation(in[i + 1])) {
+    if ((lead & 0xE0) == 0xC0 && UnicodeUtilities::isContinuation(in[i + 1])) {
         const std::uint32_t value = (lead & 0x1Fu) << 6 | (in[i + 1] & 0x3Fu);
         i += 2;
         return static_cast<wchar_t>(value);
     }
-    if ((lead & 0xF0) == 0xE0 && isContinuation(in[i + 1]) && isContinuation(in[i + 2])) {
+    if ((lead & 0xF0) == 0xE0 && UnicodeUtilities::isContinuation(in[i + 1]) &&
+        UnicodeUtilities::isContinuation(in[i + 2])) {
         const std::uint32_t value =
             (lead & 0x0Fu) << 12 | (in[i + 1] & 0x3Fu) << 6 | (in[i + 2] & 0x3Fu);
         i += 3;

@@ -23,6 +23,8 @@ public:
     /// Bytes in the UTF-8 sequence that `lead` starts: 1 for ASCII, 2 to 6 for a lead byte,
     /// 0 for a byte that cannot start one (a continuation byte, 0xFE, 0xFF).
     static unsigned int sequenceLength(unsigned char lead);
+    /// True for the bytes 0x80..0xBF, which continue a sequence and start none.
+    static bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 };
 
 #endif
