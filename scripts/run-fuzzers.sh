@@ -53,6 +53,31 @@ printf 'target\tseconds\texecutions\tresult\n' >"$summary"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1:detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
+# What the log says of the finding: libFuzzer's or a sanitizer's report and the property
+# check's, up to the first frames of the stack, so that a CI log alone tells what was found.
+explain_finding() {
+    local log=$1
+    local report='^(==[0-9]+==.*(ERROR|WARNING)|==== property violated|.*runtime error|ALARM: working on the last Unit)'
+    if grep -q -E "$report" "$log"; then
+        grep -E -A 12 -m 3 "$report" "$log" | head -n 40 | sed 's/^/    /'
+    else
+        tail -n 20 "$log" | sed 's/^/    /'
+    fi
+    echo "    (whole log: $log)"
+}
+
+# The kind of a kept input (libFuzzer names it crash-, leak-, timeout-, oom- or
+# slow-unit-), its bytes in hex when small, and the command that replays it.
+describe_input() {
+    local program=$1 input=$2 size
+    size=$(stat -c %s "$input")
+    echo "    finding: $(basename "$input" | cut -d- -f1), $size bytes, kept as $input"
+    if [ "$size" -le 256 ]; then
+        od -A n -t x1 -v "$input" | sed 's/^ */      /'
+    fi
+    echo "    reproduce: $program $input"
+}
+
 failed=0
 for target in "${targets[@]}"; do
     program=$build_dir/fuzzers/$target
@@ -82,13 +107,10 @@ for target in "${targets[@]}"; do
         result=failed
         failed=1
         echo "$target: $executions executions, FAILED (exit status $status)"
-        # The report: the sanitizer's or the property check's, up to the stack trace.
-        grep -E -m 5 '^(==[0-9]+==ERROR|==== property violated|SUMMARY|.*runtime error)' "$log" |
-            sed 's/^/    /' || true
+        explain_finding "$log"
         for finding in $findings; do
-            echo "    kept: $finding"
+            describe_input "$program" "$finding"
         done
-        echo "    log: $log"
     fi
     printf '%s\t%s\t%s\t%s\n' "$target" "$seconds" "$executions" "$result" >>"$summary"
 done
