@@ -2,9 +2,9 @@
 //
 // A manual page falls behind when the code learns a keyword, an option or an exit status
 // that the page does not name, or drops one that the page still names. Each page is
-// formatted as man shows it, and its sections are compared with what the code itself
-// lists: the shell's keyword table, exit statuses, message and file names; qimmaster's
-// usage text and exit statuses.
+// formatted as man shows it and cut into its sections; each row takes the names out of a
+// section with a pattern and compares them with what the code lists: the shell's keyword
+// table, exit statuses, message, file, variable and signal; qimmaster's usage text.
 //
 //===----------------------------------------------------------------------------===//
 #include "shell/LaunchParameters.h"
@@ -21,241 +21,95 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <map>
 #include <regex>
 #include <set>
-#include <string>
-#include <vector>
 
 namespace {
 
 using Names = std::set<std::string>;
-using Lines = std::vector<std::string>;
+using Sections = std::map<std::string, std::string>;
+using std::to_string;
 
-/// Where man puts a section's text and a tagged paragraph's tag, and the tag's text.
-constexpr std::size_t tagIndent = 7;
-constexpr std::size_t textIndent = 14;
+/// The tags of a page's tagged paragraphs (up to any "=value"), whose text is deeper in;
+/// the tags of a usage text's lists, the words before two blanks.
+const std::string tag = R"(\n {7}(\S.*?)(?:=\S*)?(?: {2,}\S.*)?(?=\n {14}\S))";
+const std::string usageTag = R"(\n  (\S+(?: \S+)*?)  )";
 
-std::size_t indentOf(const std::string& line) {
-    return line.find_first_not_of(' ');
+/// The lines after each heading (a page's "EXIT STATUS", a usage text's "options:").
+Sections sections(const std::string& text) {
+    Sections found;
+    std::string* section = &found[""];
+    for (const std::string& line : qimtest::splitLines(text))
+        if (std::regex_match(line, std::regex("[A-Z][A-Z ]*|[a-z][a-z ]*:")))
+            section = &found[line];
+        else
+            *section += "\n" + line;
+    return found;
 }
 
-/// Every run of white space as one blank, so that texts compare across line breaks.
-std::string words(const std::string& text) {
-    return qimtest::withoutBlanks(std::regex_replace(text, std::regex("\\s+"), " "));
+Sections manPage(const std::string& page) {
+    return sections(qimtest::runProgram(QIM_GROFF, {"-man", "-Tascii", "-P-cbou", page}, {}).out);
 }
 
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
+/// The first groups of the matches of `pattern` in `text`, a line break and its indent as
+/// one blank.
+Names names(const std::string& text, const std::string& pattern) {
+    Names found;
+    const std::regex regex(pattern);
+    for (std::sregex_iterator match(text.begin(), text.end(), regex), end; match != end; ++match)
+        found.insert(std::regex_replace(match->str(1), std::regex("\n *"), " "));
+    return found;
 }
 
-std::string manPagePath(const std::string& name) {
-    return std::string(QIM_MAN_DIR) + "/" + name + ".1";
-}
-
-/// A manual page as man shows it on a terminal, without hyphenation, by section.
-class ManPage {
-public:
-    explicit ManPage(const std::string& name) {
-        const qimtest::ChildResult groff = qimtest::runProgram(
-            QIM_GROFF, {"-man", "-Tascii", "-P-cbou", "-rHY=0", manPagePath(name)}, {});
-        EXPECT_EQ(groff.exitCode(), 0) << groff.err;
-        Lines* section = nullptr;
-        for (const std::string& line : qimtest::splitLines(groff.out)) {
-            if (std::regex_match(line, std::regex("[A-Z][A-Z ]*")))
-                section = &_sections[line];
-            else if (section != nullptr)
-                section->push_back(line);
-        }
-    }
-
-    /// The text of the section `heading` as words.
-    std::string text(const std::string& heading) const {
-        std::string joined;
-        for (const std::string& line : lines(heading))
-            joined += line + " ";
-        return words(joined);
-    }
-
-    /// The tags of the section's tagged paragraphs. A tag stands at the section's indent
-    /// with its paragraph's text deeper in; a short tag shares its line with that text.
-    Lines tags(const std::string& heading) const {
-        const Lines& section = lines(heading);
-        Lines found;
-        for (std::size_t i = 0; i < section.size(); ++i) {
-            if (indentOf(section[i]) != tagIndent ||
-                (i > 0 && !qimtest::withoutBlanks(section[i - 1]).empty()))
-                continue;
-            std::size_t end = i;
-            while (end < section.size() && indentOf(section[end]) == tagIndent)
-                ++end;
-            const bool textFollows = end < section.size() && indentOf(section[end]) == textIndent;
-            const bool shortTagAlone = end == i + 1 && section[i].size() > textIndent &&
-                                       section[i].compare(textIndent - 2, 2, "  ") == 0;
-            if (textFollows || shortTagAlone)
-                for (std::size_t tag = i; tag < end; ++tag)
-                    found.push_back(tagOf(section[tag]));
-        }
-        return found;
-    }
-
-private:
-    const Lines& lines(const std::string& heading) const {
-        static const Lines none;
-        const auto section = _sections.find(heading);
-        return section == _sections.end() ? none : section->second;
-    }
-
-    static std::string tagOf(const std::string& line) {
-        const bool sharesItsLine = line.size() > textIndent && line[textIndent - 1] == ' ';
-        return qimtest::withoutBlanks(sharesItsLine ? line.substr(0, textIndent) : line);
-    }
-
-    std::map<std::string, Lines> _sections;
-};
-
-// --- qimshell(1) ---------------------------------------------------------------------------
-
-Lines shellKeywords() {
-    Lines keywords;
+TEST(ManPageTest, PagesNameWhatTheCodeHas) {
+    Sections shell = manPage(QIM_MAN_DIR "/qimshell.1");
+    Sections master = manPage(QIM_MAN_DIR "/qimmaster.1");
+    std::string usageText = qimmaster::usageText(); // a page writes "n" where --help has "N"
+    std::transform(usageText.begin(), usageText.end(), usageText.begin(), ::tolower);
+    Sections usage = sections(usageText);
+    std::string order; // the keywords in the order that the shell tests them
     for (const CharString* keyword : parameterKeywords())
-        keywords.push_back(keyword->encoded().buffer());
-    return keywords;
-}
-
-// A keyword added to the shell, or dropped from it, and a page that does not follow: the
-// options, the synopsis and the order in which arguments are tested all tell.
-TEST(QimshellManPageTest, OptionsAndSynopsisNameEveryKeywordTheShellTests) {
-    const ManPage page("qimshell");
-    const Lines keywords = shellKeywords();
-    ASSERT_EQ(keywords.size(), 6u);
-    Names documented;
-    for (const std::string& tag : page.tags("OPTIONS"))
-        documented.insert(tag.substr(0, tag.find('=')));
-    EXPECT_EQ(documented, Names(keywords.begin(), keywords.end()));
-
-    const std::string synopsis = " " + page.text("SYNOPSIS") + " ";
-    std::string order;
-    for (const std::string& keyword : keywords) {
-        const std::string form = keyword == "--" ? keyword + " " : keyword + "=";
-        EXPECT_TRUE(synopsis.find(" " + form) != std::string::npos ||
-                    synopsis.find("[" + form) != std::string::npos)
-            << keyword;
-        order += (order.empty() ? "" : ", ") + keyword;
-    }
-    EXPECT_NE(page.text("DESCRIPTION").find("in this order: " + order + ";"), std::string::npos)
-        << order;
-}
-
-// main returns the parent's result, 0 or -1 (which its waiter sees as 255); the child ends
-// with the two others.
-TEST(QimshellManPageTest, ExitStatusNamesEveryStatusTheShellEndsWith) {
-    const ManPage page("qimshell");
-    const Lines tags = page.tags("EXIT STATUS");
-    const Names statuses{std::to_string(masterEndedStatus), std::to_string(shellGaveUpStatus),
-                         std::to_string(execFailedStatus), std::to_string(masterGoneStatus)};
-    EXPECT_EQ(Names(tags.begin(), tags.end()), statuses);
-    EXPECT_EQ(tags.size(), statuses.size()) << "a status named twice";
-}
-
-// The message of a failed exec, word for word, and in the page's source with its own
-// blanks, since a person compares it with what the shell printed.
-TEST(QimshellManPageTest, DiagnosticsQuoteTheMessageOfAFailedExec) {
-    const std::string message = zormsgMessageSet[1][execFailedMessage];
-    ASSERT_NE(message.find("%1"), std::string::npos);
-    const ManPage page("qimshell");
-    EXPECT_NE(page.text("DIAGNOSTICS").find("\"" + words(message) + "\""), std::string::npos);
-    EXPECT_NE(page.text("DIAGNOSTICS").find("message " + std::to_string(execFailedMessage)),
-              std::string::npos);
-    EXPECT_NE(qimtest::readFile(manPagePath("qimshell")).find(message), std::string::npos);
-}
-
-// The names that a person looks for on the system: the catalog and its source, the trace
-// variable, the signal of the handshake and the flag bit of the press-enter mode.
-TEST(QimshellManPageTest, NamesTheFilesSignalAndVariableTheShellUses) {
-    const ManPage page("qimshell");
+        order += (order.empty() ? "" : ", ") + std::string(keyword->encoded().buffer());
+    const Names keywords = names(order, "(--|-[A-Z_]+)");
     EncodedString catalog;
-    fabricateName(catalog, L"pex");
-    const Lines files = page.tags("FILES");
-    for (const char* extension : {".cat", ".msg"})
-        EXPECT_NE(std::find(files.begin(), files.end(),
-                            "dir/msg/en_US/" + std::string(catalog.buffer()) + extension),
-                  files.end())
-            << extension;
-
-    const Lines variables = page.tags("ENVIRONMENT");
-    const std::string traceVariable = std::string(getEnvnamePrefix().buffer()) + "TRACE";
-    EXPECT_NE(std::find(variables.begin(), variables.end(), traceVariable), variables.end());
-
-    const std::string signal =
-        "SIG" + std::string(sigabbrev_np(startSignal)) + " (" + std::to_string(startSignal) + ")";
-    EXPECT_NE(page.text("HANDSHAKE").find(signal), std::string::npos) << signal;
-    EXPECT_NE(page.text("OPTIONS").find("bit of value " + std::to_string(waitForEnterFlag)),
-              std::string::npos);
-}
-
-// --- qimmaster(1) --------------------------------------------------------------------------
-
-/// The lines of the usage text's block `title` ("Options:"), up to the blank line after it.
-Lines usageBlock(const std::string& title) {
-    const Lines usage = qimtest::splitLines(qimmaster::usageText());
-    auto line = std::find(usage.begin(), usage.end(), title);
-    Lines block;
-    while (line != usage.end() && ++line != usage.end() && !line->empty())
-        block.push_back(*line);
-    return block;
-}
-
-/// The options named in `text`: its words that begin with a dash, "--" left out.
-Names optionsIn(const std::string& text) {
-    Names options;
-    const std::regex option("(^|[ [|])(--?[a-z][-a-z]*)");
-    for (auto match = std::sregex_iterator(text.begin(), text.end(), option);
-         match != std::sregex_iterator(); ++match)
-        options.insert((*match)[2]);
-    return options;
-}
-
-// Every option that --help lists has its entry in the page and its place in the synopsis,
-// and the page names no option that qimmaster does not have.
-TEST(QimmasterManPageTest, OptionsAndSynopsisNameEveryOptionOfTheUsageText) {
-    Names usageOptions;
-    for (const std::string& line : usageBlock("Options:"))
-        if (line.compare(0, 3, "  -") == 0)
-            for (const std::string& option : optionsIn(line.substr(0, line.find("  ", 2))))
-                usageOptions.insert(option);
-    ASSERT_GE(usageOptions.size(), 8u);
-
-    const ManPage page("qimmaster");
-    Names documented;
-    for (const std::string& tag : page.tags("OPTIONS"))
-        for (const std::string& option : optionsIn(tag))
-            documented.insert(option);
-    EXPECT_EQ(documented, usageOptions);
-    EXPECT_EQ(optionsIn(page.text("SYNOPSIS")), usageOptions);
-}
-
-// The exit statuses of --help, qimmaster's own among them, each with its entry.
-TEST(QimmasterManPageTest, ExitStatusNamesEveryStatusOfTheUsageText) {
-    Names usageStatuses;
-    const std::regex status("  (\\S+( \\+ \\S+)?)  .*");
-    std::smatch match;
-    for (const std::string& line : usageBlock("Exit status:"))
-        if (std::regex_match(line, match, status))
-            usageStatuses.insert(lowerCase(match[1]));
-    for (const int own : {qimmaster::masterFailureStatus, qimmaster::execFailureStatus})
-        EXPECT_EQ(usageStatuses.count(std::to_string(own)), 1u) << own;
-    EXPECT_EQ(usageStatuses.count(std::to_string(qimmaster::signalStatusBase) + " + n"), 1u);
-
-    const ManPage page("qimmaster");
-    Names documented;
-    for (const std::string& tag : page.tags("EXIT STATUS"))
-        documented.insert(lowerCase(tag));
-    EXPECT_EQ(documented, usageStatuses);
+    const std::string catalogName = fabricateName(catalog, L"pex").buffer();
+    const std::string option = R"((?:^|[ [|])(--?[a-z][-a-z]*))";
+    const std::pair<Names, Names> rows[] = {
+        // qimshell(1): a keyword added to the table, dropped or renamed, and not in OPTIONS,
+        {names(shell["OPTIONS"], tag), keywords},
+        // in the SYNOPSIS,
+        {names(shell["SYNOPSIS"], R"([ [](--|-[A-Z_]+))"), keywords},
+        // or in the order in which the shell tests the arguments;
+        {names(shell["DESCRIPTION"], R"(in this order:\s+([^;]*);)"), {order}},
+        // the press-enter bit and the exit statuses of the shell's processes;
+        {names(shell["OPTIONS"], R"(bit of value (\d+))"), {to_string(waitForEnterFlag)}},
+        {names(shell["EXIT STATUS"], tag),
+         {to_string(masterEndedStatus), to_string(shellGaveUpStatus), to_string(execFailedStatus),
+          to_string(masterGoneStatus)}},
+        // the number and the text of the failed exec's message, blank for blank;
+        {names(shell["DIAGNOSTICS"], R"(message (\d+))"), {to_string(execFailedMessage)}},
+        {names(shell["DIAGNOSTICS"], R"re(\n {14}"([^"]*)")re"),
+         {zormsgMessageSet[1][execFailedMessage]}},
+        // the start signal, the trace variable and the catalog's files.
+        {names(shell["HANDSHAKE"], R"((SIG[A-Z]+ \(\d+\)))"),
+         {"SIG" + std::string(sigabbrev_np(startSignal)) + " (" + to_string(startSignal) + ")"}},
+        {names(shell["ENVIRONMENT"], R"(\n {7}(\w+TRACE)\n)"),
+         {getEnvnamePrefix().buffer() + std::string("TRACE")}},
+        {names(shell["FILES"], R"(\n {7}dir/msg/en_US/(\S+))"),
+         {catalogName + ".cat", catalogName + ".msg"}},
+        // qimmaster(1): the options and statuses of --help, which names qimmaster's own.
+        {names(master["OPTIONS"], tag), names(usage["options:"], usageTag)},
+        {names(master["SYNOPSIS"], option), names(qimmaster::usageText(), option)},
+        {names(master["EXIT STATUS"], tag), names(usage["exit status:"], usageTag)},
+        {names(usage["exit status:"], usageTag),
+         {"n", "0", to_string(qimmaster::execFailureStatus),
+          to_string(qimmaster::masterFailureStatus),
+          to_string(qimmaster::signalStatusBase) + " + n"}},
+    };
+    for (const auto& [found, expected] : rows)
+        EXPECT_EQ(found, expected);
 }
 
 } // namespace
