@@ -1,103 +1,44 @@
 //===- fuzz/FuzzSupport.cpp - What every fuzz target shares ---------------===//
-//
-// The check failure report and the set-up of the process-wide objects.
-//
-//===----------------------------------------------------------------------------===//
 #include "fuzz/FuzzSupport.h"
 
 #include "utilities/diagnostics/TraceImplementation.h"
 #include "utilities/settings/DebuggerSettings.h"
 #include "utilities/strings/UTF8Converter.h"
 
-#include <cstdarg>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
+#include <map>
 
-namespace qimfuzz {
-
-void failCheck(const char* file, int line, const char* condition, const char* format, ...) {
-    std::fprintf(stderr, "\n==== property violated at %s:%d: %s\n     ", file, line, condition);
-    va_list arguments;
-    va_start(arguments, format);
-    std::vfprintf(stderr, format, arguments);
-    va_end(arguments);
-    std::fputs("\n", stderr);
-    std::abort();
-}
-
-void pinProcessWideObjects(const char* codeset) {
+/// Sends the trace to /dev/null and makes ISO-8859-1 the native code set, so that every byte
+/// is one character; then builds the settings table, the trace and the converter for good.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("QIM_DBG_TRACE", "/dev/null", 1);
-    if (codeset)
-        setenv("QIM_DBG_CODEPAGE", codeset, 1);
-    else
-        unsetenv("QIM_DBG_CODEPAGE");
+    setenv("QIM_DBG_CODEPAGE", "ISO-8859-1", 1);
     DebuggerSettings::instance();
     TraceImplementation::start(nullptr);
-    UTF8Converter::instance();
+    return UTF8Converter::instance().hasToNative() ? 0 : -1;
 }
 
-std::string printable(const std::string& bytes) {
-    std::string shown;
+std::size_t iconvert(const char* from, const char* to, const S& in, S& out, bool* cut) {
+    static auto& descriptors = *new std::map<std::pair<S, S>, iconv_t>; // kept for good
+    iconv_t& cd = descriptors[{from, to}];
+    cd = cd ? cd : iconv_open(to, from); // every code set used here is one that glibc has
+    out.assign(8 * in.size() + 16, '\0');
+    char* source = const_cast<char*>(in.data());
+    char* target = &out[0];
+    std::size_t left = in.size(), room = out.size();
+    // The code sets used here have no shift states to reset or to close.
+    if (iconv(cd, &source, &left, &target, &room) == static_cast<std::size_t>(-1) && cut)
+        *cut = errno == EINVAL;
+    out.resize(out.size() - room);
+    return in.size() - left;
+}
+
+S spell(const S& bytes, const char* table) {
+    S spelled;
     for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7F && byte != '\\') {
-            shown += c;
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            shown += escaped;
-        }
+        const char* piece = table;
+        for (int index = c & 15; index > 0; --index)
+            piece = std::strchr(piece, '|') + 1;
+        spelled.append(piece, std::strchr(piece, '|'));
     }
-    return shown;
+    return spelled;
 }
-
-std::string printable(const std::wstring& units) {
-    std::string shown;
-    for (const wchar_t unit : units) {
-        const auto value = static_cast<unsigned int>(unit);
-        if (value >= 0x20 && value < 0x7F && value != '\\') {
-            shown += static_cast<char>(value);
-        } else {
-            char escaped[16];
-            std::snprintf(escaped, sizeof escaped, "\\u{%X}", value);
-            shown += escaped;
-        }
-    }
-    return shown;
-}
-
-std::string bytesOf(const StringBuffer<char>& text) {
-    return std::string(text.buffer(), text.length());
-}
-
-std::string bytesOf(const ByteString& text) {
-    return std::string(text.chars(), text.length());
-}
-
-std::wstring unitsOf(const StringBuffer<wchar_t>& text) {
-    return std::wstring(text.buffer(), text.length());
-}
-
-std::wstring stripBlanks(const std::wstring& text) {
-    const std::size_t first = text.find_first_not_of(L' ');
-    if (first == std::wstring::npos)
-        return std::wstring();
-    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
-}
-
-unsigned int modelMatchLength(const std::wstring& a, const std::wstring& b, int exact) {
-    const auto lower = [](std::uint32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-    unsigned int i = 0;
-    for (; i < a.size() && i < b.size(); ++i) {
-        const auto x = static_cast<std::uint32_t>(a[i]);
-        const auto y = static_cast<std::uint32_t>(b[i]);
-        if (x == y)
-            continue;
-        if (exact != 0 || x > 127 || y > 127 || lower(x) != lower(y))
-            break;
-    }
-    return i;
-}
-
-} // namespace qimfuzz
