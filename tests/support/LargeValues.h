@@ -15,19 +15,11 @@
 
 #include "tests/support/TextLines.h"
 
-#include <cstddef>
-#include <string>
-#include <vector>
-
 namespace qimtest {
 
 /// The longest string that one argument or environment entry may be across an exec on
 /// Linux (MAX_ARG_STRLEN, 32 pages, less its zero byte).
 constexpr std::size_t largestExecString = 32 * 4096 - 1;
-
-/// The size of the trace's record buffer: a record holds at most one less, its newline
-/// included.
-constexpr std::size_t traceRecordBuffer = 128000;
 
 /// The bytes 0x01 to 0xFF, over and over, cut to `size`.
 inline std::string everyByte(std::size_t size) {
@@ -43,36 +35,16 @@ inline std::vector<std::size_t> valueSizes(std::size_t largest = 200000) {
     return {0, 1, 4095, 4096, 65536, largest};
 }
 
-/// The UTF-8 form of `bytes` read as ISO-8859-1.
-inline std::string latin1ToUtf8(const std::string& bytes) {
-    std::string text;
-    text.reserve(bytes.size() * 2);
-    for (char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            text += c;
-        } else {
-            text += static_cast<char>(0xC0 | byte >> 6);
-            text += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return text;
-}
-
 /// The records of a trace file's `text`, each from its stamp up to and including the
 /// newline before the next stamp: a record's own text may hold newlines, and every-byte
 /// text never holds a newline followed by a digit.
 inline std::vector<std::string> traceRecords(const std::string& text) {
     std::vector<std::string> records;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i + 1 == text.size() || stampLength(text, i + 1) != 0)) {
+    for (std::size_t start = 0, i = 0; i < text.size(); ++i)
+        if (i + 1 == text.size() || (text[i] == '\n' && stampLength(text, i + 1) != 0)) {
             records.push_back(text.substr(start, i + 1 - start));
             start = i + 1;
         }
-    }
-    if (start < text.size())
-        records.push_back(text.substr(start));
     return records;
 }
 
@@ -85,9 +57,9 @@ inline std::string recordPrefix(const std::string& record, const std::string& pl
 }
 
 /// The record that the trace writes for `whole`, a record without its newline: cut to fit
-/// the record buffer, then the newline.
+/// the record buffer of 128000 bytes (its newline and terminator included), then the newline.
 inline std::string writtenRecord(const std::string& whole) {
-    return whole.substr(0, traceRecordBuffer - 2) + "\n";
+    return whole.substr(0, 128000 - 2) + "\n";
 }
 
 } // namespace qimtest
