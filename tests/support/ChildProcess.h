@@ -20,11 +20,8 @@ struct ChildResult {
     std::string out;    ///< what the child wrote to standard output
     std::string err;    ///< what the child wrote to standard error
 
-    bool exited() const;
     /// The exit status; -1 when the child did not exit normally.
     int exitCode() const;
-    /// The signal that ended the child; 0 when it exited.
-    int signal() const;
 };
 
 /// Forks; the child runs `body` with its standard output and error captured, flushes the
@@ -35,10 +32,6 @@ ChildResult runInChild(const std::function<int()>& body);
 /// "NAME=value" entries of `environment`.
 ChildResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
                        const std::vector<std::string>& environment);
-
-/// Gives up root's privileges in a child (to the user and group "nobody"), so that
-/// permission checks apply to it; does nothing for any other user. True on success.
-bool dropRootPrivileges();
 
 } // namespace qimtest
 

@@ -56,27 +56,4 @@ std::size_t stampLength(const std::string& text, std::size_t at) {
     return i - at;
 }
 
-std::string withoutStamp(const std::string& line) {
-    if (line.empty())
-        return line;
-    const std::size_t stamp = stampLength(line);
-    if (stamp == 0)
-        return "NO STAMP: " + line;
-    return line.substr(stamp);
-}
-
-std::vector<std::string> withoutStamps(const std::vector<std::string>& lines) {
-    std::vector<std::string> result;
-    for (const std::string& line : lines)
-        result.push_back(withoutStamp(line));
-    return result;
-}
-
-std::string withoutBlanks(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return std::string();
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 } // namespace qimtest

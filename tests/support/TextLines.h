@@ -1,7 +1,7 @@
 //===- tests/support/TextLines.h - Comparing output line by line -*- C++ -*-===//
 //
 // Output is compared line by line. These helpers split a text or a file into lines and
-// take the variable time stamp and thread number off a trace line.
+// find the variable time stamp and thread number that start a trace line.
 //
 //===----------------------------------------------------------------------------===//
 #ifndef QIM_TESTS_SUPPORT_TEXTLINES_H
@@ -23,14 +23,6 @@ std::vector<std::string> readLines(const std::string& path);
 /// The length of the trace record prefix "<seconds>.<micros> (<thread>): " that starts at
 /// `at` in `text`; 0 when none starts there.
 std::size_t stampLength(const std::string& text, std::size_t at = 0);
-/// A trace line without its "<seconds>.<micros> (<thread>): " prefix. A line that does not
-/// start with such a prefix comes back behind "NO STAMP: ", so that it fails comparisons
-/// with stamped lines; an empty line stays empty.
-std::string withoutStamp(const std::string& line);
-/// `text` without the blanks (0x20) at its ends.
-std::string withoutBlanks(const std::string& text);
-/// withoutStamp of each line.
-std::vector<std::string> withoutStamps(const std::vector<std::string>& lines);
 
 } // namespace qimtest
 
