@@ -1,149 +1,178 @@
-//===- tests/shell/ShellHarness.h - Playing the master for the shell -*- C++ -*-===//
+//===- tests/shell/ShellHarness.h - Running qimshell and qimmaster in tests -*- C++ -*-===//
 //
-// The launch tests play the master's part against the real qimshell: they create a queue,
-// start the shell with a stand-in master process whose end they control, read the records
-// and send the start signal. The test process makes itself a subreaper, so that the
-// shell's child (the debuggee) comes back to it when the shell ends and its exit status can
-// be read. Everything is cleaned up with the objects: the shell's whole process group is
-// killed and reaped.
-//
-//   qimtest::TemporaryDirectory directory;
-//   UNIX_ShellMsgQueue queue(directory.file("key").c_str(), 0);   // after touching the file
-//   qimtest::StandInMaster master;
-//   qimtest::ShellRun shell(qimtest::shellArguments(queue.key(), master.pid(), 0, {}, {...}),
-//                           {}, directory.path());
-//   auto flag = qimtest::awaitRecord(queue.id());
+// The launch tests run the real programs in a process group of their own and play the
+// other side: a stand-in master whose end they control, the records on the queue,
+// the start signal, and gates at which a preloaded library holds a step of the shell. The
+// test process is a subreaper, so that the orphans of a launch come back to it and their
+// end can be read; whatever a run started is killed and reaped with the run. With
+// --timeline qimmaster names its queue and processes, which LaunchLeftovers reads back to
+// check that nothing outlives the run and to clean up after a faulty one.
 //
 //===----------------------------------------------------------------------------===//
 #ifndef QIM_TESTS_SHELL_SHELLHARNESS_H
 #define QIM_TESTS_SHELL_SHELLHARNESS_H
 
-#include "shell/ShellMsg.h"
+#include "shell/ProcessProbe.h"
+#include "tests/support/MessageQueues.h"
+#include "tests/support/TextLines.h"
 
-#include <chrono>
-#include <memory>
-#include <string>
-#include <sys/types.h>
-#include <vector>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <regex>
+#include <stdexcept>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace qimtest {
 
-/// How long a test waits for anything the shell should do at once: generous, so that a
-/// loaded machine does not fail a test; a fault makes the wait run out.
-constexpr std::chrono::milliseconds patience{10000};
+using Lines = std::vector<std::string>;
 
-/// A process that stands in for the master: it exists until end() or destruction.
-class StandInMaster {
+template <typename T>
+std::vector<T> operator+(std::vector<T> first, const std::vector<T>& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+/// Looks at `condition` every few milliseconds for up to `limit`, which only a fault makes
+/// a wait run out. True once it holds.
+template <typename Condition>
+bool awaitCondition(Condition condition,
+                    std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    for (const auto deadline = std::chrono::steady_clock::now() + limit; !condition();
+         std::this_thread::sleep_for(std::chrono::milliseconds(5)))
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+    return true;
+}
+
+/// A wait status as "exit N" or "signal N"; "none" for -1 (no end seen).
+inline std::string ended(int status) {
+    if (status == -1)
+        return "none";
+    return WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status))
+                             : "signal " + std::to_string(WTERMSIG(status));
+}
+
+/// The wait status of `pid` (-group: any process of it), a child of this process or one
+/// handed to it, once it has ended; -1 when there is none or it does not end in time.
+inline int awaitEnd(pid_t pid) {
+    int status = -1;
+    awaitCondition([&] { return waitpid(pid, &status, WNOHANG | __WALL) != 0; });
+    return status;
+}
+
+/// `argv` run with exactly `environment` in `directory`, with standard input from `input`,
+/// standard output and error in the files out and err there, every signal at its default
+/// action and none blocked.
+class Run {
 public:
-    StandInMaster();
-    ~StandInMaster();
-    StandInMaster(const StandInMaster&) = delete;
-    StandInMaster& operator=(const StandInMaster&) = delete;
+    Run(const Lines& argv, const Lines& environment, const std::string& directory,
+        const std::string& input = "/dev/null")
+        : _directory(directory) {
+        prctl(PR_SET_CHILD_SUBREAPER, 1);
+        std::vector<char*> args, envp;
+        for (const std::string& text : argv)
+            args.push_back(const_cast<char*>(text.c_str()));
+        for (const std::string& text : environment)
+            envp.push_back(const_cast<char*>(text.c_str()));
+        args.push_back(nullptr);
+        envp.push_back(nullptr);
+        const std::string out = directory + "/out", err = directory + "/err";
+        if ((_pid = fork()) < 0)
+            throw std::runtime_error("fork failed");
+        if (_pid == 0) { // only system calls until execve
+            const sigset_t none{};
+            sigprocmask(SIG_SETMASK, &none, nullptr);
+            for (int signal = 1; signal < NSIG; ++signal)
+                std::signal(signal, SIG_DFL);
+            dup2(open(input.c_str(), O_RDONLY), STDIN_FILENO);
+            dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
+            dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+            if (setpgid(0, 0) == 0 && chdir(directory.c_str()) == 0)
+                execve(args[0], args.data(), envp.data());
+            _exit(127);
+        }
+        setpgid(_pid, _pid); // here too, so that the group exists before either side goes on
+    }
+    /// Kills what is left of the process group and reaps it.
+    ~Run() {
+        kill(-_pid, SIGKILL);
+        while (waitpid(-_pid, nullptr, __WALL) > 0) {
+        }
+    }
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
 
     pid_t pid() const { return _pid; }
-    /// Ends the process and reaps it; the time it was gone is endedAt().
-    void end();
-    /// Ends the process but leaves it a zombie until destruction, as a parent that has not
-    /// waited for it yet would.
-    void endAsZombie();
-    std::chrono::steady_clock::time_point endedAt() const { return _endedAt; }
-
-private:
-    pid_t _pid;
-    std::chrono::steady_clock::time_point _endedAt;
-};
-
-/// One run of qimshell (or of `program`: a copy of it, or a master that starts it) in a
-/// process group of its own, with exactly `environment`, its standard input from `input`
-/// and its standard output and error in files of `directory`.
-class ShellRun {
-public:
-    ShellRun(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-             const std::string& directory, const std::string& program = QIM_SHELL_PROGRAM,
-             const std::string& input = "/dev/null");
-    /// Kills what is left of the shell's process group and reaps all of it.
-    ~ShellRun();
-    ShellRun(const ShellRun&) = delete;
-    ShellRun& operator=(const ShellRun&) = delete;
-
-    pid_t pid() const { return _pid; }
-    /// Waits up to `limit` for the shell to end; true when it has.
-    bool waitForEnd(std::chrono::milliseconds limit = patience);
-    /// True while the shell has not ended.
-    bool running();
-    /// The exit status, -1 when it has not exited (yet).
-    int exitCode() const;
-    /// The signal that ended the shell, 0 when none did.
-    int signal() const;
-    /// After the shell's end: waits up to `limit` for the shell's child, handed to this
-    /// process, to end, and reaps it. Its wait status, or -1 when it did not end in time.
-    int awaitOrphanedChild(std::chrono::milliseconds limit = patience);
-    /// True when no process of the run's process group is left, not even one that has
-    /// ended and waits to be reaped: the shell and whatever it started are all gone.
-    bool leftNothingBehind() const;
-    /// What the shell and its child wrote so far.
-    std::string out() const;
-    std::string err() const;
+    bool running() {
+        _ended = _ended || waitpid(_pid, &_status, WNOHANG) == _pid;
+        return !_ended;
+    }
+    /// The wait status once it has ended within `limit`; -1 otherwise.
+    int awaitEnd(std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+        return awaitCondition([this] { return !running(); }, limit) ? _status : -1;
+    }
+    /// True when no process of the group is left, not even one waiting to be reaped.
+    bool leftNothingBehind() const { return kill(-_pid, 0) != 0 && errno == ESRCH; }
+    std::string out() const { return readFile(_directory + "/out"); }
+    std::string err() const { return readFile(_directory + "/err"); }
 
 private:
     pid_t _pid;
     bool _ended = false;
-    int _waitStatus = 0;
-    std::string _outPath;
-    std::string _errPath;
+    int _status = -1;
+    std::string _directory;
 };
 
-/// A FIFO that delivers nothing until the test releases it: the standard input of a shell
-/// that waits for enter, or the gate at which a preloaded library holds a step of the
-/// shell. The test holds it open for writing from the start, so that a reader's open does
-/// not block and what is released is not lost.
+/// A FIFO that delivers nothing until release(). It is held open for writing, so that a
+/// reader's open does not block.
 class Gate {
 public:
-    explicit Gate(const std::string& path);
-    ~Gate();
+    explicit Gate(const std::string& path)
+        : _fd(mkfifo(path.c_str(), 0600) == 0 ? open(path.c_str(), O_RDWR) : -1) {}
+    ~Gate() { close(_fd); }
     Gate(const Gate&) = delete;
     Gate& operator=(const Gate&) = delete;
-
-    const std::string& path() const { return _path; }
-    /// Lets the reader through: writes one line.
-    void release();
+    void release() { EXPECT_EQ(write(_fd, "\n", 1), 1); }
 
 private:
-    std::string _path;
     int _fd;
 };
 
-/// The shell's command line for a launch: -FLAGS, -DEBUGGER_PID, -KEY, `extra`, "--" and
-/// the debuggee's arguments.
-std::vector<std::string> shellArguments(int key, pid_t master, int flags,
-                                        const std::vector<std::string>& extra,
-                                        const std::vector<std::string>& debuggee);
+/// The queue and processes that a --timeline run named in `err` (-1: not named). What is
+/// left of them goes with the object.
+struct LaunchLeftovers {
+    explicit LaunchLeftovers(const std::string& err)
+        : queueId(named(err, R"(\] queue created \(key -?[0-9]+, id ([0-9]+)\))")),
+          shell(named(err, R"(\] shell ([0-9]+) started)")),
+          debuggee(named(err, R"(\] pid record received: process ([0-9]+))")) {}
+    ~LaunchLeftovers() {
+        for (pid_t pid : {debuggee, shell})
+            if (pid > 0 && kill(pid, SIGKILL) == 0)
+                waitpid(pid, nullptr, __WALL); // reaps what came back here
+        msgctl(queueId, IPC_RMID, nullptr);
+    }
+    /// Expects the queue removed, the shell ended and reaped by qimmaster, the debuggee ended.
+    void expectNoneRemain() const {
+        EXPECT_FALSE(queueExists(queueId)) << "queue " << queueId << " left";
+        EXPECT_FALSE(shell > 0 && processIsRunning(shell)) << "shell " << shell << " left";
+        EXPECT_FALSE(shell > 0 && waitpid(shell, nullptr, WNOHANG | __WALL) != -1)
+            << "shell " << shell << " left for someone else to reap";
+        EXPECT_FALSE(debuggee > 0 && processIsRunning(debuggee)) << "process " << debuggee;
+    }
+    static int named(const std::string& err, const char* pattern) {
+        std::smatch match;
+        return std::regex_search(err, match, std::regex(pattern)) ? std::stoi(match[1]) : -1;
+    }
 
-/// The next record on queue `qid`, or null when none came within `limit`.
-std::unique_ptr<ShellMsg> awaitRecord(int qid, std::chrono::milliseconds limit = patience);
-
-/// Waits up to `limit` until `path` exists; true when it does.
-bool awaitFile(const std::string& path, std::chrono::milliseconds limit = patience);
-
-/// Waits up to `limit` until the text of `path` contains `text`.
-bool awaitText(const std::string& path, const std::string& text,
-               std::chrono::milliseconds limit = patience);
-
-/// The wait status of `pid`, a child of this process or a process handed to it as the
-/// subreaper; blocks until it ends.
-int reap(pid_t pid);
-
-/// Waits up to `limit` for `pid` (as for reap; -group: any process of that group) to end
-/// and reaps it. Its wait status, or -1 when it did not end in time.
-int awaitEnd(pid_t pid, std::chrono::milliseconds limit = patience);
-
-/// True when the wait status `status` (-1: none) is that of an exit with `code`.
-bool exitedWith(int status, int code);
-/// True when the wait status `status` (-1: none) is that of a process ended by `signal`.
-bool killedBy(int status, int signal);
-
-/// Makes the file `path` (empty), so that a key can be made from it.
-void touch(const std::string& path);
+    const int queueId;
+    const pid_t shell, debuggee;
+};
 
 } // namespace qimtest
 

@@ -1,287 +1,251 @@
-//===- tests/shell/ShellLaunchTest.cpp - Launching a debuggee through the shell ---===//
+//===- tests/shell/ShellLaunchTest.cpp - Launches through the real qimshell ---===//
 //
-// The test plays the master: it creates the queue, starts the real qimshell with a
-// stand-in master process, reads the records, sends the start signal, and watches what
-// the debuggee (a probe that reports what it found) and the shell do.
+// Each row is one launch: the command line, the environment, the fault brought in (a
+// preloaded library, a full queue, a master that ends early) and what must come of it:
+// the records, how the shell and its child end, the output, the last trace records of
+// each process and what the debuggee found. The test plays the master: it creates the
+// queue, starts qimshell with a stand-in master process, reads the records, sends the
+// start signal and ends the master. After every launch no process is left, and the queue
+// is still there, its creator's alone, holding no record but those read and the test's.
 //
 //===----------------------------------------------------------------------------===//
+#include "shell/ShellMsg.h"
 #include "shell/UNIX_ShellMsgQueue.h"
 #include "tests/shell/ShellHarness.h"
-#include "tests/shell/TracedRecords.h"
+#include "tests/support/LargeValues.h"
+#include "tests/support/QueuePrivacy.h"
 #include "tests/support/TemporaryDirectory.h"
-#include "tests/support/TextLines.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/msg.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
+#include <filesystem>
+#include <fstream>
 
 namespace {
 
-using ::testing::Contains;
-using ::testing::ElementsAre;
-using ::testing::Not;
-using Lines = std::vector<std::string>;
+namespace fs = std::filesystem;
+using qimtest::Lines;
+using qimtest::operator+;
 
-const std::string keyFileName = "queue-key";
-
-std::string touched(const std::string& path) {
-    qimtest::touch(path);
-    return path;
-}
-
-class ShellLaunchTest : public ::testing::Test {
-protected:
-    ShellLaunchTest() : _queue(touched(_directory.file(keyFileName)).c_str(), 0) {}
-
-    std::string reportFile() const { return _directory.file("report"); }
-
-    /// The probe as debuggee, reporting into reportFile(), with `arguments` after that.
-    std::vector<std::string> probe(const std::vector<std::string>& arguments = {}) const {
-        std::vector<std::string> command{QIM_DEBUGGEE_PROBE, reportFile()};
-        command.insert(command.end(), arguments.begin(), arguments.end());
-        return command;
-    }
-
-    std::unique_ptr<qimtest::ShellRun> startShell(const std::vector<std::string>& debuggee,
-                                                  const std::vector<std::string>& environment = {},
-                                                  const std::vector<std::string>& extra = {},
-                                                  int flags = 0, int key = 0) {
-        return std::make_unique<qimtest::ShellRun>(qimtest::shellArguments(key ? key : _queue.key(),
-                                                                           _master.pid(), flags,
-                                                                           extra, debuggee),
-                                                   environment, _directory.path());
-    }
-
-    /// Reads the flag record and the pid record; the debuggee's process id, or 0.
-    pid_t receiveBothRecords() {
-        const std::unique_ptr<ShellMsg> flag = qimtest::awaitRecord(_queue.id());
-        EXPECT_TRUE(flag && flag->type() == SHELL_MSG_FLAG && flag->flag() == 1);
-        const std::unique_ptr<ShellMsg> pid = qimtest::awaitRecord(_queue.id());
-        EXPECT_TRUE(pid && pid->type() == SHELL_MSG_INT && pid->intValue() > 0);
-        return flag && pid ? pid->intValue() : 0;
-    }
-
-    /// The probe's report once it has written it.
-    Lines report() {
-        EXPECT_TRUE(qimtest::awaitFile(reportFile())) << "the debuggee did not run";
-        return qimtest::readLines(reportFile());
-    }
-
-    bool queueIsEmpty() { return ShellMsg::receive(_queue.id(), IPC_NOWAIT) == nullptr; }
-
-    qimtest::TemporaryDirectory _directory;
-    UNIX_ShellMsgQueue _queue;
-    qimtest::StandInMaster _master;
+/// How the test plays the master, which ends as a process that its parent has not reaped
+/// yet: gone all the same.
+enum class Master {
+    Starts,        ///< sends the start signal, ends once the child or debuggee has ended
+    EndsWhileHeld, ///< ends after the flag record, the child's ready signal held until then
+    EndsAfterPid,  ///< ends after the pid record, never sending the start signal
+    FillsQueue,    ///< fills its queue before the shell starts
 };
 
-// The whole road: two records in order and no more, the start signal, the debuggee with
-// its arguments unchanged, and the parent's end once the master has gone.
-TEST_F(ShellLaunchTest, LaunchSendsTwoRecordsThenExecsTheDebuggee) {
-    const auto shell = startShell(probe({"one", "two words", "", "\xff\x01"}));
-    const pid_t debuggee = receiveBothRecords();
-    ASSERT_GT(debuggee, 0);
-    ASSERT_EQ(kill(debuggee, SIGFPE), 0);
-    EXPECT_THAT(report(), testing::IsSupersetOf(Lines{"pid=" + std::to_string(debuggee), "arg=one",
-                                                      "arg=two words", "arg=", "arg=\xff\x01"}));
+struct Launch {
+    std::string name;
+    Master master;
+    std::string records; ///< read in order: F the flag record, P the pid record
+    Lines arguments;     ///< after -FLAGS=0 -DEBUGGER_PID -KEY; without a debuggee: all of them
+    Lines debuggee;
+    Lines environment;
+    std::string shell, child; ///< how the shell and its child end ("none": there is no child)
+    std::string out;
+    Lines parentTrace, childTrace; ///< the last records of each trace; empty: not looked at
+    Lines report;                  ///< lines of the probe's report
+};
 
-    _master.end();
-    ASSERT_TRUE(shell->waitForEnd()) << "the parent outlived the master";
-    const auto afterMaster = std::chrono::steady_clock::now() - _master.endedAt();
-    EXPECT_LT(afterMaster, std::chrono::seconds(5)) << "the master is probed once a second";
-    EXPECT_EQ(shell->exitCode(), 0);
-    EXPECT_TRUE(queueIsEmpty()) << "a record beyond the two";
-    EXPECT_EQ(shell->out() + shell->err(), "");
+void PrintTo(const Launch& launch, std::ostream* out) {
+    *out << launch.name;
 }
 
-// The debuggee's environment: the loader binds at once, the shell's trace setting stays
-// behind, and the library and catalog paths are inherited unless the master gave them.
-TEST_F(ShellLaunchTest, DebuggeeEnvironmentIsPreparedForTheMaster) {
-    const Lines inherited = {"LD_LIBRARY_PATH=/inherited/lib", "NLSPATH=/inherited/%N",
-                             "LD_BIND_NOW=no",
-                             "QIM_DBG_TRACE=" + _directory.file("trace") + ",vek"};
-    {
-        const auto shell = startShell(probe(), inherited);
-        ASSERT_EQ(kill(receiveBothRecords(), SIGFPE), 0);
-        const Lines lines = report();
-        EXPECT_THAT(lines, Contains("env=LD_BIND_NOW=YES"));
-        EXPECT_THAT(lines, Not(Contains("env=LD_BIND_NOW=no")));
-        EXPECT_THAT(lines, Not(Contains(testing::StartsWith("env=QIM_DBG_TRACE"))));
-        EXPECT_THAT(lines, Contains("env=LD_LIBRARY_PATH=/inherited/lib"));
-        EXPECT_THAT(lines, Contains("env=NLSPATH=/inherited/%N"));
+// clang-format off
+// The expected texts, with {dir}, {key}, {nokey}, {master}, {shell} and {child} standing
+// for the values of each launch.
+const Lines environment = {"PATH=/usr/bin:/bin", "QIM_DBG_TRACE={dir}/traces,vek",
+                           "ASAN_OPTIONS=verify_asan_link_order=0"};
+const Lines standard = {"-FLAGS=0", "-DEBUGGER_PID={master}", "-KEY={key}"};
+/// The debuggee that reports into {dir}/report what it found: its blocked and ignored
+/// signals, process id, arguments and environment.
+const Lines probe = {"/bin/sh", "-c", "exec >\"$0.draft\"; while read -r l; do case $l in "
+    "Sig[BI]*) echo \"$l\"; esac; done </proc/$$/status; echo pid=$$; printf 'arg=%s\\n' \"$@\"; "
+    "env; mv \"$0.draft\" \"$0\"", "{dir}/report"};
+const Lines reported = {"Process {shell} opening queue with key {key}", "Waiting for child "
+    "process {child} to be ready for the start signal", "Child process {child} is ready for start "
+    "signal", "Sending the debuggee pid ({child})"};
+const Lines watched = {"Staying alive as long as process {master} is available",
+                       "Process {master} is no longer available"};
+const Lines execed = {"Waiting for start signal 8", "Start signal 8 received",
+                      "About to exec with LD_BIND_NOW=YES"};
+std::string execFailed(const std::string& path, int error) {
+    return "The load of program " + path + " failed because the exec() function failed.  The "
+           "error code is " + std::to_string(error) + ".\n";
+}
+/// A symbolic link planted at the trace file name of the shell ("self") or its child, to a
+/// file with content ("victim") or to no file ("nothing").
+Lines planted(const std::string& forWhom, const std::string& target) {
+    return {"LD_PRELOAD=" QIM_PLANTED_TRACE_FILE_LIBRARY, "QIMTEST_PLANT_DIR={dir}/traces",
+        "QIMTEST_PLANT_KIND=symlink", "QIMTEST_PLANT_TARGET={dir}/" + target,
+        "QIMTEST_PLANT_FOR=" + forWhom};
+}
+
+std::vector<Launch> launches() {
+    using M = Master;
+    std::vector<Launch> rows = {
+        // The whole road, and what the debuggee finds: its arguments unchanged, the loader
+        // binding at once, a library path inherited and a catalog path replaced with its bytes
+        // unchanged, no signal blocked or ignored.
+        {"Launch", M::Starts, "FP", {"-NLSPATH=/d\xe9j\xe0/%N"}, probe + Lines{"one", "two words",
+         "", "\xff\x01"}, {"LD_LIBRARY_PATH=/inherited/lib", "NLSPATH=/inherited/%N",
+         "LD_BIND_NOW=no"}, "exit 0", "exit 0", "", reported + watched, execed, {"pid={child}",
+         "arg=one", "arg=two words", "arg=", "arg=\xff\x01", "LD_BIND_NOW=YES",
+         "LD_LIBRARY_PATH=/inherited/lib", "NLSPATH=/d\xe9j\xe0/%N", "SigBlk:\t0000000000000000",
+         "SigIgn:\t0000000000000000"}},
+        // The argument's bytes do not spell the keyword: the value is converted back.
+        {"ValueConvertedFromUtf7", M::Starts, "FP", {"+AC0-LD_LIBRARY_PATH=/x/+AC0-y"}, probe,
+         {"QIM_DBG_CODEPAGE=UTF-7"}, "exit 0", "exit 0", "", watched, execed,
+         {"LD_LIBRARY_PATH=/x/-y"}},
+        // The prompt comes once, before the fork; the path is not searched along PATH.
+        {"FailedExec", M::Starts, "FP", {"-FLAGS=8"}, {"true"}, {}, "exit 0", "exit 99",
+         "Waiting for debugger to attach.  Process id = {shell}\nPress enter when ready\n" +
+         execFailed("true", ENOENT), watched, Lines{"Shell child process... pid = {child}",
+         "Args:", "  >true<"} + execed + Lines{"exec() failed with errno 2"}, {}},
+        // A child that the master cannot learn of is ended.
+        {"UnknownKey", M::Starts, "", {"-KEY={nokey}"}, probe, {}, "exit 255", "signal 9", "",
+         {"Process {shell} cannot open message queue; errno=2",
+          "Message queue get error, errno = 2"}, {}, {}},
+        {"FullQueue", M::FillsQueue, "", {}, probe, {}, "exit 255", "signal 9", "",
+         {"Message send error, errno = 11"}, {}, {}},
+        {"FailedFork", M::Starts, "F", {}, probe, {"LD_PRELOAD=" QIM_FAILING_FORK_LIBRARY},
+         "exit 0", "none", "", Lines{"fork() faild.  errno = 11"} + watched, {}, {}},
+        // A child waiting for its start signal ends once the master is gone.
+        {"MasterEndsWhileReadyIsHeld", M::EndsWhileHeld, "FP", {}, probe, {"LD_PRELOAD="
+         QIM_HELD_READY_SIGNAL_LIBRARY, "QIMTEST_READY_GATE={dir}/gate"}, "exit 0", "exit 98", "",
+         watched, {execed[0], watched[1]}, {}},
+        {"MasterEndsAfterPidRecord", M::EndsAfterPid, "FP", {}, probe, {}, "exit 0", "exit 98",
+         "", watched, {execed[0], watched[1]}, {}},
+        // A link at a trace file's name is not followed, and the launch goes on.
+        {"ParentsTraceLinkedToAVictim", M::Starts, "FP", {}, probe, planted("self", "victim"),
+         "exit 0", "exit 0", "", {}, {}, {}},
+        {"ChildsTraceLinkedToNothing", M::Starts, "FP", {}, probe, planted("child", "nothing"),
+         "exit 0", "exit 0", "", reported + watched, {}, {}},
+        // Rejected command lines: the first check that fails is the only one reported.
+        {"FlagsNotQuiteRight", M::Starts, "", {"-flags=8", "-FLAGS=8x", "-KEY=1",
+         "-DEBUGGER_PID=1", "--", "p"}, {}, {}, "exit 255", "none", "",
+         {"Parmeter \"-flags=8\" is not recognized", "Missing FLAG parm"}, {}, {}},
+        {"NothingAfterTheEnd", M::Starts, "", {"-FLAGS= 8", "-KEY=1", "-DEBUGGER_PID=1", "p", "--"},
+         {}, {}, "exit 255", "none", "", {"Starting....  pid = {shell}", "Parms:",
+         "  " QIM_SHELL_PROGRAM, "  -FLAGS= 8", "  -KEY=1", "  -DEBUGGER_PID=1", "  p", "  --",
+         "Parmeter \"p\" is not recognized", "Missing debuggee name"}, {}, {}},
+        {"KeyOnlyAfterTheEnd", M::Starts, "", {"-FLAGS=0", "-DEBUGGER_PID=1", "--", "p",
+         "-KEY=5"}, {}, {}, "exit 255", "none", "",
+         {"Missing master PID or message Key for running a program"}, {}, {}},
+    };
+    // Values of every size and byte reach the debuggee whole, and a path of any size comes
+    // back whole in message 274, whatever the locale settings hold.
+    for (std::size_t size : qimtest::valueSizes(qimtest::largestExecString - 17)) {
+        const std::string value = qimtest::everyByte(size);
+        rows.push_back({"Value" + std::to_string(size), M::Starts, "FP", {"-LD_LIBRARY_PATH=" +
+                        value, "-NLSPATH=" + value}, probe + Lines{value}, {}, "exit 0", "exit 0",
+                        "", watched, execed, {"arg=" + value, "LD_LIBRARY_PATH=" + value,
+                        "NLSPATH=" + value}});
     }
-    std::remove(reportFile().c_str());
-    const auto shell =
-        startShell(probe(), inherited, {"-LD_LIBRARY_PATH=/given/lib", "-NLSPATH=/d\xe9j\xe0/%N"});
-    ASSERT_EQ(kill(receiveBothRecords(), SIGFPE), 0);
-    const Lines lines = report();
-    EXPECT_THAT(lines, Contains("env=LD_LIBRARY_PATH=/given/lib"));
-    EXPECT_THAT(lines, Contains("env=NLSPATH=/d\xe9j\xe0/%N")) << "the value's bytes changed";
-    EXPECT_THAT(lines, Not(Contains("env=NLSPATH=/inherited/%N")));
+    const auto largest = [](const std::string& name) { // an entry as large as an exec allows
+        return name + qimtest::everyByte(qimtest::largestExecString - name.size());
+    };
+    rows.push_back({"PathOfAnySize", M::Starts, "FP", {largest("-NLSPATH=")}, {largest("/")},
+                    {"QIM_DBG_CODEPAGE=ISO-8859-1", largest("NLSPATH="), largest("LANG="),
+                    largest("LC_ALL="), largest("LC_MESSAGES=")}, "exit 0", "exit 99", execFailed(
+                    largest("/"), ENAMETOOLONG), watched, {"exec() failed with errno 36"}, {}});
+    return rows;
+}
+// clang-format on
+
+using Values = std::vector<std::pair<std::string, std::string>>;
+
+/// `lines` with each {name} replaced by its value.
+Lines expand(Lines lines, const Values& values) {
+    for (std::string& line : lines)
+        for (const auto& [name, value] : values)
+            for (std::size_t at; (at = line.find(name)) != std::string::npos;)
+                line.replace(at, name.size(), value);
+    return lines;
 }
 
-// A master that has ended is gone even before its own parent has reaped it; a parent that
-// reaps it only once the shell's output has closed would otherwise wait for good.
-TEST_F(ShellLaunchTest, MasterEndedButNotYetReapedEndsTheParent) {
-    const auto shell = startShell(probe());
-    ASSERT_EQ(kill(receiveBothRecords(), SIGFPE), 0);
-    report();
-    _master.endAsZombie();
-    ASSERT_TRUE(shell->waitForEnd()) << "the parent waited for a zombie master";
-    EXPECT_EQ(shell->exitCode(), 0);
+/// Expects the trace `path` to end with the records `end`. A planted link is no trace of the
+/// process's own.
+void expectTrace(const std::string& path, const Lines& end) {
+    if (end.empty() || fs::is_symlink(path))
+        return;
+    Lines texts;
+    for (const std::string& record : qimtest::traceRecords(qimtest::readFile(path))) {
+        const std::size_t type = record.find("**"); // none in the lines of the header
+        const std::size_t at = record.find("): ", type);
+        if (type != std::string::npos)
+            texts.push_back(record.substr(at + 3, record.size() - at - 4));
+    }
+    EXPECT_EQ(Lines(texts.end() - std::min<long>(texts.size(), end.size()), texts.end()), end)
+        << path;
 }
 
-// SIGINT and SIGQUIT from the terminal must not end the shell's parent, while the debuggee
-// keeps their default actions, and no signal blocked (the shell holds SIGFPE back between
-// its waits); a repeated SIGFPE only interrupts the parent's sleep.
-TEST_F(ShellLaunchTest, ParentIgnoresInterruptAndQuitButTheDebuggeeDoesNot) {
-    const auto shell = startShell(probe());
-    const pid_t debuggee = receiveBothRecords();
+class ShellLaunchTest : public ::testing::TestWithParam<Launch> {};
+
+TEST_P(ShellLaunchTest, EndsAsExpectedLeavingNothingBehind) {
+    const Launch& row = GetParam();
+    qimtest::TemporaryDirectory directory;
+    const std::string dir = directory.path();
+    fs::create_directory(dir + "/traces");
+    std::ofstream(dir + "/victim") << "victim\n";
+    UNIX_ShellMsgQueue queue(dir.c_str(), 0);
+    qimtest::Run master({"/bin/sleep", "1000"}, {}, dir);
+    qimtest::Gate gate(dir + "/gate");
+    Values values = {{"{dir}", dir},
+                     {"{key}", std::to_string(queue.key())},
+                     {"{nokey}", std::to_string(ftok(dir.c_str(), 200))},
+                     {"{master}", std::to_string(master.pid())}};
+    const Lines debuggee = expand(row.debuggee, values);
+    const Lines argv =
+        Lines{QIM_SHELL_PROGRAM} +
+        (debuggee.empty() ? row.arguments
+                          : expand(standard + row.arguments, values) + Lines{"--"} + debuggee);
+    while (row.master == Master::FillsQueue && ShellIntMsg(1).send(queue.id(), IPC_NOWAIT) == 0) {
+    }
+    qimtest::Run shell(argv, expand(environment + row.environment, values), dir);
+    pid_t child = 0;
+    for (char record : row.records) {
+        if (record == 'P' && row.master == Master::EndsWhileHeld) {
+            kill(master.pid(), SIGKILL);
+            gate.release();
+        }
+        const std::string received = qimtest::awaitRecord(queue.id());
+        child = record == 'P' ? std::atoi(received.c_str() + 2) : child;
+        EXPECT_EQ(received,
+                  record == 'F' ? std::string("3 \x01\0", 4) : "1 " + std::to_string(child) + '\0');
+    }
+    // The shell's parent ignores interrupt and quit, and takes another SIGFPE in its stride;
+    // before the pid record it need not ignore them yet, and signal 0 only probes.
     for (int signal : {SIGINT, SIGQUIT, SIGFPE, SIGFPE})
-        ASSERT_EQ(kill(shell->pid(), signal), 0);
-    ASSERT_EQ(kill(debuggee, SIGFPE), 0);
-    EXPECT_THAT(report(), testing::IsSupersetOf(Lines{"SIGFPE=default", "SIGINT=default",
-                                                      "SIGQUIT=default", "blocked="}));
-    _master.end();
-    ASSERT_TRUE(shell->waitForEnd());
-    EXPECT_EQ(shell->signal(), 0);
-    EXPECT_EQ(shell->exitCode(), 0);
-}
-
-// A debuggee that cannot be executed: the child says so with message 274 and exits 99,
-// the parent is not told and keeps watching. The press-enter prompt (flag 8, with standard
-// input at its end) is written once, before the fork, not again by the failing child.
-TEST_F(ShellLaunchTest, FailedExecPrintsMessage274AndExits99) {
-    const std::string directory = _directory.file("a directory");
-    const std::string plainFile = touched(_directory.file("not executable"));
-    ASSERT_EQ(mkdir(directory.c_str(), 0700), 0);
-    struct Case {
-        std::string path;
-        int error;
-    } cases[] = {{"/no/such/program", ENOENT}, {directory, EACCES}, {plainFile, EACCES}};
-    for (const Case& c : cases) {
-        qimtest::StandInMaster master;
-        qimtest::ShellRun shell(
-            qimtest::shellArguments(_queue.key(), master.pid(), 8, {}, {c.path}), {},
-            _directory.path());
-        const pid_t debuggee = receiveBothRecords();
-        ASSERT_EQ(kill(debuggee, SIGFPE), 0);
-        const std::string message =
-            "The load of program " + c.path +
-            " failed because the exec() function failed.  The error code is " +
-            std::to_string(c.error) + ".\n";
-        ASSERT_TRUE(qimtest::awaitText(_directory.file("shell.out"), message)) << shell.out();
+        kill(shell.pid(), child > 0 ? signal : 0);
+    if (child > 0 && row.master == Master::Starts) {
+        ASSERT_EQ(kill(child, SIGFPE), 0);
+        EXPECT_TRUE(qimtest::awaitCondition([&] { return !processIsRunning(child); }));
         EXPECT_TRUE(shell.running()) << "the parent must go on watching the master";
-
-        master.end();
-        ASSERT_TRUE(shell.waitForEnd());
-        EXPECT_EQ(shell.exitCode(), 0);
-        EXPECT_EQ(shell.out(),
-                  "Waiting for debugger to attach.  Process id = " + std::to_string(shell.pid()) +
-                      "\nPress enter when ready\n" + message);
-        const int status = qimtest::reap(debuggee); // handed to this process with the shell's end
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 99) << c.path;
     }
+    kill(master.pid(), SIGKILL);
+
+    EXPECT_EQ(qimtest::ended(shell.awaitEnd()), row.shell);
+    EXPECT_EQ(qimtest::ended(qimtest::awaitEnd(-shell.pid())), row.child);
+    EXPECT_TRUE(shell.leftNothingBehind());
+    const std::string shellPid = std::to_string(shell.pid()), childPid = std::to_string(child);
+    values = values + Values{{"{shell}", shellPid}, {"{child}", childPid}};
+    EXPECT_EQ(shell.out(), expand({row.out}, values)[0]);
+    EXPECT_EQ(shell.err(), "");
+    for (std::string left; !(left = qimtest::awaitRecord(queue.id(), {})).empty();)
+        EXPECT_EQ(left, std::string("1 1\0", 4)) << "a record beyond those read";
+    EXPECT_EQ(qimtest::ownership(queue.id()), qimtest::ownedByThisProcess()) << "the queue went";
+    EXPECT_EQ(qimtest::readFile(dir + "/victim"), "victim\n");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir + "/nothing")));
+
+    expectTrace(dir + "/traces/" + shellPid + ".trc", expand(row.parentTrace, values));
+    expectTrace(dir + "/traces/" + childPid + ".trc", expand(row.childTrace, values));
+    const std::string report = "\n" + qimtest::readFile(dir + "/report");
+    for (const std::string& line : expand(row.report, values))
+        EXPECT_NE(report.find("\n" + line + "\n"), std::string::npos) << line.substr(0, 100);
 }
 
-/// True when the wait status is that of a process ended by SIGKILL.
-bool killed(int status) {
-    return status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-}
-
-// A key without a queue: the shell cannot tell the master anything and ends with 255. Its
-// child, whose process id nobody learnt, does not stay behind waiting for good.
-TEST_F(ShellLaunchTest, UnknownKeyEndsTheShellWith255) {
-    const std::string trace = _directory.file("trace");
-    const key_t unknown = ftok(touched(_directory.file("no queue")).c_str(), 3);
-    const auto shell = startShell(probe(), {"QIM_DBG_TRACE=" + trace + ",vek"}, {}, 0, unknown);
-    ASSERT_TRUE(shell->waitForEnd());
-    EXPECT_EQ(shell->exitCode(), 255);
-    EXPECT_TRUE(killed(shell->awaitOrphanedChild())) << "the unreported child was left running";
-    const Lines lines = qimtest::withoutStamps(qimtest::readLines(trace));
-    EXPECT_THAT(lines, Contains(qimtest::isRecord("ERROR", "void UNIX_ShellMsgQueue::open_queue",
-                                                  "Process " + std::to_string(shell->pid()) +
-                                                      " cannot open message queue; errno=2")));
-    EXPECT_THAT(qimtest::recordTexts(lines, "VEK"), Contains("Message queue get error, errno = 2"));
-}
-
-// A full queue: the flag record is lost without notice, the pid record is an error.
-TEST_F(ShellLaunchTest, FullQueueForThePidRecordEndsTheShellWith255) {
-    const ShellIntMsg filler(1);
-    int queued = 0;
-    while (filler.send(_queue.id(), IPC_NOWAIT) == 0)
-        ++queued;
-    const std::string trace = _directory.file("trace");
-    const auto shell = startShell(probe(), {"QIM_DBG_TRACE=" + trace + ",vek"});
-    ASSERT_TRUE(shell->waitForEnd());
-    EXPECT_EQ(shell->exitCode(), 255);
-    EXPECT_TRUE(killed(shell->awaitOrphanedChild())) << "the unreported child was left running";
-    EXPECT_THAT(qimtest::recordTextsOfFile(trace, "VEK"),
-                Contains("Message send error, errno = " + std::to_string(EAGAIN)));
-    int drained = 0;
-    for (std::unique_ptr<ShellMsg> record; (record = ShellMsg::receive(_queue.id(), IPC_NOWAIT));)
-        drained += record->type() == SHELL_MSG_INT && record->intValue() == 1;
-    EXPECT_EQ(drained, queued) << "only the test's own records were on the queue";
-}
-
-// A fork that fails: the flag record is still sent, no pid record follows, and the parent
-// watches the master as after a launch.
-TEST_F(ShellLaunchTest, FailedForkSendsTheFlagRecordAndWatchesTheMaster) {
-    const std::string trace = _directory.file("trace");
-    const auto shell = startShell(probe(), {"QIM_DBG_TRACE=" + trace + ",vek",
-                                            std::string("LD_PRELOAD=") + QIM_FAILING_FORK_LIBRARY,
-                                            // the sanitizer build's runtime must come first
-                                            "ASAN_OPTIONS=verify_asan_link_order=0"});
-    const std::unique_ptr<ShellMsg> flag = qimtest::awaitRecord(_queue.id());
-    ASSERT_TRUE(flag && flag->type() == SHELL_MSG_FLAG && flag->flag() == 1);
-    ASSERT_TRUE(qimtest::awaitText(trace, "Staying alive as long as process"));
-    EXPECT_THAT(qimtest::recordTextsOfFile(trace, "VEK"),
-                Contains("fork() faild.  errno = " + std::to_string(EAGAIN)));
-    EXPECT_TRUE(shell->running());
-
-    _master.end();
-    ASSERT_TRUE(shell->waitForEnd());
-    EXPECT_EQ(shell->exitCode(), 0);
-    EXPECT_TRUE(shell->leftNothingBehind());
-    EXPECT_TRUE(queueIsEmpty()) << "a pid record after a failed fork";
-}
-
-// With a directory as destination, the parent and the child each trace into a file of
-// their own, named after their process ids.
-TEST_F(ShellLaunchTest, ParentAndChildTraceIntoFilesOfTheirOwn) {
-    const std::string traces = _directory.file("traces");
-    ASSERT_EQ(mkdir(traces.c_str(), 0700), 0);
-    const std::string masterPid = std::to_string(_master.pid());
-    const auto shell = startShell(probe({"x y"}), {"QIM_DBG_TRACE=" + traces + ",vek"});
-    const pid_t debuggee = receiveBothRecords();
-    ASSERT_EQ(kill(debuggee, SIGFPE), 0);
-    report();
-    _master.end();
-    ASSERT_TRUE(shell->waitForEnd());
-
-    const std::string shellPid = std::to_string(shell->pid());
-    const std::string childPid = std::to_string(debuggee);
-    const Lines parent = qimtest::recordTextsOfFile(traces + "/" + shellPid + ".trc", "VEK");
-    ASSERT_GE(parent.size(), 8u);
-    EXPECT_THAT(Lines(parent.begin(), parent.begin() + 2),
-                ElementsAre("Starting....  pid = " + shellPid, "Parms:"));
-    EXPECT_THAT(
-        Lines(parent.end() - 6, parent.end()),
-        ElementsAre("Process " + shellPid + " opening queue with key " +
-                        std::to_string(_queue.key()),
-                    "Waiting for child process " + childPid + " to be ready for the start signal",
-                    "Child process " + childPid + " is ready for start signal",
-                    "Sending the debuggee pid (" + childPid + ")",
-                    "Staying alive as long as process " + masterPid + " is available",
-                    "Process " + masterPid + " is no longer available"));
-    EXPECT_THAT(qimtest::recordTextsOfFile(traces + "/" + childPid + ".trc", "VEK"),
-                ElementsAre("Shell child process... pid = " + childPid,
-                            "Args:", "  >" + std::string(QIM_DEBUGGEE_PROBE) + "<",
-                            "  >" + reportFile() + "<", "  >x y<", "Waiting for start signal 8",
-                            "Start signal 8 received", "About to exec with LD_BIND_NOW=YES"));
-}
+INSTANTIATE_TEST_SUITE_P(Rows, ShellLaunchTest, ::testing::ValuesIn(launches()),
+                         [](const auto& info) { return info.param.name; });
 
 } // namespace

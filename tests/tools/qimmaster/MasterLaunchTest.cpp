@@ -1,276 +1,151 @@
-//===- tests/tools/qimmaster/MasterLaunchTest.cpp - Launches through the real shell ---===//
+//===- tests/tools/qimmaster/MasterLaunchTest.cpp - Launches through the real qimmaster ---===//
 //
-// Runs the real qimmaster, which starts the real qimshell and the program: real queues,
-// real signals, real ptrace. Every run with --timeline is followed by a check that the
-// queue, the shell and the debuggee are gone, and by the clean-up of any that are not.
+// Each row runs a copy of the real qimmaster, which starts the real qimshell (or a stand-in
+// for it) and the program: real queues, signals and ptrace. Queues of earlier runs sit on
+// every identifier of the copy's path, and the launch's queue must clear them (every run
+// that launches shows its --timeline). A row says how qimmaster ends and what its output
+// holds. Afterwards the queue, the shell and the debuggee must be gone; when qimmaster
+// itself was killed, the shell must end by itself and the debuggee must die with its
+// tracer. Standard input delivers nothing, so a shell that waits for enter waits for good.
 //
 //===----------------------------------------------------------------------------===//
-#include "tests/support/StalledStandardInput.h"
+#include "tests/shell/ShellHarness.h"
 #include "tests/support/TemporaryDirectory.h"
-#include "tests/support/TextLines.h"
-#include "tests/tools/qimmaster/MasterRun.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <climits>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <link.h>
 
 namespace {
 
-using ::testing::Contains;
-using ::testing::ElementsAre;
-using ::testing::HasSubstr;
-using ::testing::Not;
-using ::testing::StartsWith;
-using Lines = std::vector<std::string>;
+namespace fs = std::filesystem;
+using qimtest::Lines;
+using qimtest::operator+;
 using Clock = std::chrono::steady_clock;
 
-/// Longer than any launch here may take, however loaded the machine, and shorter than the
-/// waits whose absence the tests check.
-constexpr std::chrono::seconds generousBound{30};
+struct MasterLaunch {
+    std::string name;
+    Lines arguments;
+    Lines environment; ///< besides PATH
+    const char* shell; ///< a stand-in script for qimshell ("": none); null: the real one
+    std::string status;
+    Lines out, err; ///< texts that standard output and error hold; "!" first: do not hold
+    int leastMilliseconds;
+};
 
-std::string realPath(const std::string& path) {
-    char resolved[PATH_MAX];
-    return realpath(path.c_str(), resolved) ? resolved : path;
+void PrintTo(const MasterLaunch& launch, std::ostream* out) {
+    *out << launch.name;
 }
 
-ElfW(Ehdr) elfHeader(const std::string& path) {
-    ElfW(Ehdr) header{};
-    std::ifstream(path, std::ios::binary).read(reinterpret_cast<char*>(&header), sizeof header);
-    return header;
-}
+/// A program that sends its shell's parent, qimmaster, a signal.
+const std::string signalMaster = "read -r pid name state master rest < /proc/$PPID/stat; kill -";
 
-void writeExecutable(const std::string& path, const std::string& text) {
-    std::ofstream(path) << text;
-    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-}
-
-// The whole handshake in its order, the program's output passed through untouched, and
-// nothing left once qimmaster has returned.
-TEST(MasterLaunchTest, HandshakeRunsInOrderAndLeavesNothingBehind) {
-    const qimtest::ChildResult result =
-        qimtest::runMaster({"--timeline", "--", "/bin/echo", "hello"});
-    qimtest::LaunchLeftovers leftovers(result.err);
-    EXPECT_EQ(result.exitCode(), 0) << result.err;
-    EXPECT_EQ(result.out, "hello\n");
-    EXPECT_THAT(qimtest::timelineSteps(result.err),
-                ElementsAre("queue created (key N, id N)", "shell N started",
-                            "flag record received", "pid record received: process N",
-                            "queue N removed", "process N seized", "start signal sent to N",
-                            "exec of " + realPath("/bin/echo") + " seen",
-                            "process N exited with status N", "shell N ended"));
-    leftovers.expectNoneRemain();
-}
-
-// The debuggee's end is qimmaster's exit status. A signal the program sends itself is
-// passed on to it: swallowed, the shell would go on and exit with 0.
-TEST(MasterLaunchTest, ProgramsExitStatusOrKillingSignalBecomesTheStatus) {
-    const struct {
-        const char* script;
-        int status;
-    } cases[] = {{"exit 0", 0},
-                 {"exit 7", 7},
-                 {"kill -SEGV $$", 128 + SIGSEGV},
-                 {"kill -TERM $$", 128 + SIGTERM}};
-    for (const auto& c : cases) {
-        const qimtest::ChildResult result =
-            qimtest::runMaster({"--timeline", "--", "/bin/sh", "-c", c.script});
-        qimtest::LaunchLeftovers leftovers(result.err);
-        EXPECT_EQ(result.exitCode(), c.status) << c.script << "\n" << result.err;
-        leftovers.expectNoneRemain();
-    }
-}
-
-// At the exec stop the new image is the program, its entry is the ELF header's entry
-// (moved by whole pages when it is position independent), and its environment is the
-// one the shell prepared: LD_BIND_NOW=YES, the shell's trace setting removed although
-// the shell itself used it, everything else inherited.
-TEST(MasterLaunchTest, StopAtEntryReportsTheImageAsTheShellPreparedIt) {
-    qimtest::TemporaryDirectory directory;
-    const std::string trace = directory.file("shell.trc");
-    const qimtest::ChildResult result = qimtest::runMaster(
-        {"--stop-at-entry", "--", "/bin/echo", "x"},
-        {"PATH=/usr/bin:/bin", "QIM_DBG_TRACE=" + trace + ",vek", "QIMTEST_MARK=inherited"});
-    ASSERT_EQ(result.exitCode(), 0) << result.err;
-
-    const Lines image = qimtest::masterLines(result.err, "  image ");
-    ASSERT_THAT(image, ElementsAre(realPath("/bin/echo")));
-    const Lines entry = qimtest::masterLines(result.err, "  entry 0x");
-    ASSERT_EQ(entry.size(), 1u) << result.err;
-    const unsigned long long reported = std::stoull(entry[0], nullptr, 16);
-    const ElfW(Ehdr) header = elfHeader(image[0]);
-    if (header.e_type == ET_DYN)
-        EXPECT_EQ(reported & 0xfff, header.e_entry & 0xfff) << "not the program's entry";
-    else
-        EXPECT_EQ(reported, header.e_entry);
-
-    const Lines environment = qimtest::masterLines(result.err, "  environment ");
-    EXPECT_THAT(environment, Contains("LD_BIND_NOW=YES"));
-    EXPECT_THAT(environment, Contains("QIMTEST_MARK=inherited"));
-    EXPECT_THAT(environment, Not(Contains(StartsWith("QIM_DBG_TRACE="))));
-    EXPECT_THAT(qimtest::readFile(trace), HasSubstr("**VEK:")) << "the shell did not trace";
-}
-
-// -LD_LIBRARY_PATH and -NLSPATH go to the shell only when the options are given; then
-// they replace what the program would inherit, otherwise it inherits unchanged.
-TEST(MasterLaunchTest, LibraryAndCatalogPathsReachTheProgramOnlyWhenGiven) {
-    const Lines given = {"--ld-library-path", "/opt/qimtest/lib", "--nlspath=/opt/qimtest/%N"};
-    const struct {
-        const char* name;
-        Lines options;
-        Lines environment;
-        Lines expected;
-        Lines absent;
-    } cases[] = {
-        {"given", given, {}, {"LD_LIBRARY_PATH=/opt/qimtest/lib", "NLSPATH=/opt/qimtest/%N"}, {}},
-        {"not given", {}, {}, {}, {"LD_LIBRARY_PATH=", "NLSPATH="}},
-        {"inherited",
-         {},
-         {"LD_LIBRARY_PATH=/inherited", "NLSPATH=/inherited/%N"},
-         {"LD_LIBRARY_PATH=/inherited", "NLSPATH=/inherited/%N"},
-         {}},
-        {"replacing",
-         given,
-         {"LD_LIBRARY_PATH=/inherited", "NLSPATH=/inherited/%N"},
-         {"LD_LIBRARY_PATH=/opt/qimtest/lib", "NLSPATH=/opt/qimtest/%N"},
-         {"=/inherited"}},
+// clang-format off
+std::vector<MasterLaunch> launches() {
+    const Lines traced = {"] queue created (key ", "] pid record received: process ",
+                          " removed\n", " seized\n", "] start signal sent to "};
+    std::vector<MasterLaunch> rows = {
+        // The whole handshake; the bounds of the option values are accepted.
+        {"Handshake", {"--timeline", "--flags=-2147483648", "--timeout=86400", "--", "/bin/echo",
+         "hello"}, {}, nullptr, "exit 0", {"hello\n"}, traced + Lines{"echo seen\n",
+         "exited with status 0\n"}, 0},
+        // The program's end is qimmaster's; a signal the program sends itself reaches it.
+        {"ProgramsExitStatus", {"--timeline", "--", "/bin/sh", "-c", "exit 7"}, {}, nullptr,
+         "exit 7", {}, {"exited with status 7"}, 0},
+        {"ProgramsSignal", {"--timeline", "--", "/bin/sh", "-c", "kill -SEGV $$"}, {}, nullptr,
+         "exit 139", {}, {"was killed by signal 11"}, 0},
+        // At the exec stop: the image, its entry, the environment as the shell prepared it.
+        {"StopAtEntry", {"--stop-at-entry", "--timeline", "--", "/bin/echo", "x"},
+         {"QIM_DBG_TRACE=stderr,vek", "QIMTEST_MARK=inherited"}, nullptr, "exit 0", {},
+         {"/echo\nqimmaster:   entry 0x", "environment LD_BIND_NOW=YES\n",
+          "environment QIMTEST_MARK=inherited\n", "!environment QIM_DBG_TRACE", "**VEK:"}, 0},
+        // The paths reach the shell only when given.
+        {"PathsGiven", {"--timeline", "--ld-library-path", "/q", "--", "/usr/bin/env"},
+         {"NLSPATH=/inherited/%N"}, nullptr, "exit 0", {"\nLD_LIBRARY_PATH=/q\n",
+         "\nNLSPATH=/inherited/%N\n"}, {}, 0},
+        // The shell's child exits while traced: a sanitizer's leak check cannot run then.
+        {"MissingProgram", {"--timeline", "--", "/no/such/program"},
+         {"ASAN_OPTIONS=detect_leaks=0"}, nullptr, "exit 127", {"The load of program "
+          "/no/such/program failed because the exec() function failed.  The error code is 2.\n"},
+         {"/no/such/program could not be started"}, 0},
+        {"Untraced", {"--no-ptrace", "--timeline", "--", "/bin/sh", "-c", "sleep 0.2; exit 3"}, {},
+         nullptr, "exit 0", {}, {"its exit status is unknown without tracing", " is gone\n",
+         "!seized"}, 200},
+        // The limit ends the launch and the shell still waiting for enter.
+        {"HandshakeTimeout", {"--timeline", "--flags", "8", "--timeout", "0.3", "--", "/bin/true"},
+         {}, nullptr, "exit 125", {"Press enter when ready"}, {"no flag record"}, 300},
+        // A shell that ends, or cannot start, before its records is seen at once.
+        {"ShellRefuses", {"--timeline", "--", "/bin/true"}, {}, "#!/bin/sh\nexit 255\n",
+         "exit 125", {}, {"exited with status 255 before the flag record (type 3, flag 1): it "
+         "rejected its command line or could not use the queue (run with"}, 0},
+        {"ShellMissing", {"--timeline", "--", "/bin/true"}, {}, "", "exit 125", {},
+         {"cannot start the shell"}, 0},
+        // An interrupt is the running program's; terminated, qimmaster cleans up; killed, it
+        // leaves the debuggee to die with it.
+        {"Interrupted", {"--timeline", "--", "/bin/sh", "-c", signalMaster + "INT $master; exit 5"},
+         {}, nullptr, "exit 5", {}, {}, 0},
+        {"Terminated", {"--timeline", "--", "/bin/sh", "-c", signalMaster + "TERM $master; exec "
+         "sleep 60"}, {}, nullptr, "exit 143", {}, {"ended by signal 15"}, 0},
+        {"KilledAfterStart", {"--timeline", "--", "/bin/sh", "-c", signalMaster + "KILL $master; "
+         "exec sleep 60"}, {}, nullptr, "signal 9", {}, traced, 0},
     };
-    for (const auto& c : cases) {
-        Lines arguments = c.options;
-        arguments.insert(arguments.end(), {"--", "/usr/bin/env"});
-        Lines environment = qimtest::plainEnvironment();
-        environment.insert(environment.end(), c.environment.begin(), c.environment.end());
-        const qimtest::ChildResult result = qimtest::runMaster(arguments, environment);
-        ASSERT_EQ(result.exitCode(), 0) << c.name << "\n" << result.err;
-        const Lines printed = qimtest::splitLines(result.out);
-        for (const std::string& entry : c.expected)
-            EXPECT_THAT(printed, Contains(entry)) << c.name;
-        for (const std::string& text : c.absent)
-            EXPECT_THAT(printed, Not(Contains(HasSubstr(text)))) << c.name;
+    // Values out of range or not wholly numbers, unknown options and a missing program are
+    // usage errors, before anything starts.
+    for (const Lines& refused : {Lines{"--flags", "1x", "p"}, {"--flags", " 5", "p"}, {"--flags",
+         "2147483648", "p"}, {"--flags=-2147483649", "p"}, {"--timeout", "0", "p"}, {"--timeout",
+         "10s", "p"}, {"--timeout", "nan", "p"}, {"--timeout", "86401", "p"}, {"--timeout"},
+         {"-x", "p"}, {"--bogus", "--", "p"}, {"--timeline", "--"}, {}})
+        rows.push_back({"Refused" + std::to_string(rows.size()), refused, {}, nullptr, "exit 125",
+                        {}, {"\nusage: qimmaster [options] -- program [args...]\n"}, 0});
+    return rows;
+}
+// clang-format on
+
+void expectHolds(const std::string& text, const Lines& expected) {
+    for (const std::string& part : expected) {
+        const std::size_t at = ("\n" + text).find(part.substr(part[0] == '!'));
+        EXPECT_EQ(at == std::string::npos, part[0] == '!') << part << " in\n" << text;
     }
 }
 
-// A program that cannot be executed: the shell's child says so on standard output and
-// exits with 99 before any exec; qimmaster must tell that apart from a launch fault.
-TEST(MasterLaunchTest, MissingProgramShowsTheExecMessageAndExits127) {
-    // Here the shell's own code exits while traced, and a sanitizer build's leak check
-    // cannot run under ptrace: it would turn the 99 into a failure of its own.
-    Lines environment = qimtest::plainEnvironment();
-    environment.push_back("ASAN_OPTIONS=detect_leaks=0");
-    const qimtest::ChildResult result = qimtest::runMaster(
-        {"--timeline", "--", "/nonexistent/qimtest-program", "argument"}, environment);
-    qimtest::LaunchLeftovers leftovers(result.err);
-    EXPECT_EQ(result.exitCode(), 127) << result.err;
-    EXPECT_EQ(result.out, "The load of program /nonexistent/qimtest-program failed because the "
-                          "exec() function failed.  The error code is 2.\n");
-    EXPECT_THAT(result.err, HasSubstr("/nonexistent/qimtest-program could not be started"));
-    leftovers.expectNoneRemain();
-}
+class MasterLaunchTest : public ::testing::TestWithParam<MasterLaunch> {};
 
-// Untraced, qimmaster starts the program, returns only once it is gone, and cannot know
-// its status.
-TEST(MasterLaunchTest, UntracedRunWaitsForTheProgramAndCallsItsStatusUnknown) {
+TEST_P(MasterLaunchTest, EndsAsExpectedLeavingNothingBehind) {
+    const MasterLaunch& row = GetParam();
     qimtest::TemporaryDirectory directory;
-    const std::string finished = directory.file("finished");
-    // The program's output goes elsewhere, so that only qimmaster's end ends the capture.
-    const std::string script =
-        "exec >/dev/null 2>&1; sleep 0.2; echo done > " + finished + "; exit 3";
-    const qimtest::ChildResult result =
-        qimtest::runMaster({"--no-ptrace", "--timeline", "--", "/bin/sh", "-c", script});
-    qimtest::LaunchLeftovers leftovers(result.err);
-    EXPECT_EQ(result.exitCode(), 0) << result.err;
-    EXPECT_THAT(result.err, HasSubstr("its exit status is unknown without tracing"));
-    EXPECT_THAT(qimtest::timelineSteps(result.err), Not(Contains("process N seized")));
-    EXPECT_EQ(qimtest::readFile(finished), "done\n") << "qimmaster ended before the program";
-    leftovers.expectNoneRemain();
-}
-
-// With -FLAGS 8 the shell waits for a line on its standard input before it does anything;
-// none comes, so the flag record never does. The limit must end the launch, and the
-// shell that is still waiting must be ended with it.
-TEST(MasterLaunchTest, HandshakeTimeoutEndsTheLaunchAndTheWaitingShell) {
-    qimtest::StalledStandardInput stalled;
-    const Clock::time_point start = Clock::now();
-    const qimtest::ChildResult result =
-        qimtest::runMaster({"--timeline", "--flags", "8", "--timeout", "0.3", "--", "/bin/true"});
-    const Clock::duration elapsed = Clock::now() - start;
-    qimtest::LaunchLeftovers leftovers(result.err);
-    EXPECT_EQ(result.exitCode(), 125) << result.err;
-    EXPECT_THAT(result.out, HasSubstr("Press enter when ready")) << "the shell did not wait";
-    EXPECT_THAT(result.err, HasSubstr("no flag record"));
-    EXPECT_GE(elapsed, std::chrono::milliseconds(300)) << "gave up before the limit";
-    EXPECT_LT(elapsed, std::chrono::seconds(9)) << "waited for the default limit instead";
-    leftovers.expectNoneRemain();
-}
-
-// A shell that ends or cannot be started before its records: qimmaster must see it at
-// once, say how the shell ended, and not sit out the limit. The shells here stand in for
-// qimshell beside a copy of qimmaster.
-TEST(MasterLaunchTest, ShellFailingBeforeItsRecordsEndsTheLaunchAtOnce) {
-    const struct {
-        const char* name;
-        const char* shell; ///< the stand-in's script; null: no shell at all
-        const char* reported;
-    } cases[] = {
-        {"refusing", "#!/bin/sh\nexit 255\n",
-         "exited with status 255 before the flag record (type 3, flag 1): it rejected its "
-         "command line or could not use the queue (run with QIM_DBG_TRACE=stderr,vek"},
-        {"killed", "#!/bin/sh\nkill -KILL $$\n", "was killed by signal 9"},
-        {"missing", nullptr, "cannot start the shell"},
-    };
-    for (const auto& c : cases) {
-        qimtest::TemporaryDirectory directory;
-        const std::string master = directory.file("qimmaster");
-        std::filesystem::copy_file(QIM_MASTER_PROGRAM, master);
-        if (c.shell != nullptr)
-            writeExecutable(directory.file("qimshell"), c.shell);
-        const Clock::time_point start = Clock::now();
-        const qimtest::ChildResult result =
-            qimtest::runMaster({"--timeline", "--timeout", "60", "--", "/bin/true"},
-                               qimtest::plainEnvironment(), master);
-        qimtest::LaunchLeftovers leftovers(result.err);
-        EXPECT_EQ(result.exitCode(), 125) << c.name << "\n" << result.err;
-        EXPECT_THAT(result.err, HasSubstr(c.reported)) << c.name;
-        EXPECT_LT(Clock::now() - start, generousBound) << c.name << ": sat out the limit";
-        EXPECT_FALSE(qimtest::queueExists(leftovers.queueId())) << c.name;
+    const std::string master = directory.file("qimmaster"), shell = directory.file("qimshell");
+    fs::copy_file(QIM_MASTER_PROGRAM, master);
+    if (!row.shell)
+        fs::create_symlink(fs::path(QIM_MASTER_PROGRAM).parent_path() / "qimshell", shell);
+    else if (*row.shell) {
+        std::ofstream(shell) << row.shell;
+        fs::permissions(shell, fs::perms::owner_all);
     }
-}
-
-// SIGTERM while the program runs ends the launch as a failure would: the debuggee is
-// killed, the shell ended and reaped, the queue removed, and the status is 128 + 15. The
-// program itself asks for it: its parent is the shell, whose parent is qimmaster.
-TEST(MasterLaunchTest, TerminationRequestKillsTheProgramAndCleansUp) {
-    const std::string script = "read -r pid name state master rest < /proc/$PPID/stat; "
-                               "kill -TERM $master; exec sleep 60";
+    std::vector<int> left; // queues of earlier runs
+    for (int id = 1; id <= 255; ++id)
+        left.push_back(msgget(ftok(master.c_str(), id), IPC_CREAT | IPC_EXCL | 0600));
+    qimtest::Gate input(directory.file("input"));
     const Clock::time_point start = Clock::now();
-    const qimtest::ChildResult result =
-        qimtest::runMaster({"--timeline", "--", "/bin/sh", "-c", script});
-    qimtest::LaunchLeftovers leftovers(result.err);
-    EXPECT_EQ(result.exitCode(), 128 + SIGTERM) << result.err;
-    EXPECT_THAT(result.err, HasSubstr("ended by signal 15"));
-    EXPECT_LT(Clock::now() - start, generousBound) << "the program was not killed";
-    leftovers.expectNoneRemain();
+    qimtest::Run run(Lines{master} + row.arguments, Lines{"PATH=/usr/bin:/bin"} + row.environment,
+                     directory.path(), directory.file("input"));
+    const int status = run.awaitEnd(std::chrono::seconds(30));
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(row.leastMilliseconds));
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(9)) << "sat out a limit or the program";
+    const std::string err = run.err();
+    EXPECT_EQ(qimtest::ended(status), row.status) << err;
+    expectHolds(run.out(), row.out);
+    expectHolds(err, row.err);
+    const qimtest::LaunchLeftovers leftovers(err);
+    for (int qid : left)
+        EXPECT_EQ(msgctl(qid, IPC_RMID, nullptr) == 0, leftovers.queueId < 0) << "queue " << qid;
+    if (!WIFSIGNALED(status))
+        return leftovers.expectNoneRemain();
+    // Killed, qimmaster had removed the queue as soon as it could.
+    EXPECT_FALSE(qimtest::queueExists(leftovers.queueId));
+    EXPECT_EQ(qimtest::ended(qimtest::awaitEnd(leftovers.shell)), "exit 0");
+    EXPECT_EQ(qimtest::ended(qimtest::awaitEnd(leftovers.debuggee)), "signal 9");
 }
 
-// Bad command lines fail before anything starts, with the usage line on standard error;
-// --help is not an error and goes to standard output.
-TEST(MasterLaunchTest, UsageErrorsExit125AndHelpExits0) {
-    for (const Lines& arguments : {Lines{"--bogus", "--", "/bin/true"},
-                                   Lines{"--timeout", "0", "--", "/bin/true"}, Lines{}}) {
-        const qimtest::ChildResult result = qimtest::runMaster(arguments);
-        EXPECT_EQ(result.exitCode(), 125);
-        EXPECT_THAT(result.err, HasSubstr("usage: qimmaster [options] -- program [args...]"));
-        EXPECT_EQ(result.out, "");
-    }
-    const qimtest::ChildResult help = qimtest::runMaster({"--help"});
-    EXPECT_EQ(help.exitCode(), 0);
-    EXPECT_THAT(help.out, HasSubstr("Exit status:"));
-    EXPECT_EQ(help.err, "");
-}
+INSTANTIATE_TEST_SUITE_P(Rows, MasterLaunchTest, ::testing::ValuesIn(launches()),
+                         [](const auto& info) { return info.param.name; });
 
 } // namespace

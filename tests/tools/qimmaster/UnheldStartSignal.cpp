@@ -16,42 +16,29 @@
 //===----------------------------------------------------------------------------===//
 #include <cerrno>
 #include <csignal>
-#include <dlfcn.h>
 #include <poll.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
-namespace {
-
-using Mask = int (*)(int, const sigset_t*, sigset_t*);
-
-// Looked up on first use, without the C++ runtime's guard of a static initialisation: the
-// shell has one thread.
-Mask systemMask() {
-    static Mask mask = nullptr;
-    if (mask == nullptr)
-        mask = reinterpret_cast<Mask>(dlsym(RTLD_NEXT, "sigprocmask"));
-    return mask;
-}
-
-} // namespace
-
+// The system calls themselves: the C library's functions are the ones replaced here.
 extern "C" int sigprocmask(int how, const sigset_t* set, sigset_t* old) {
-    if (set == nullptr || how == SIG_UNBLOCK || sigismember(set, SIGFPE) != 1)
-        return systemMask()(how, set, old);
-    sigset_t withoutStartSignal = *set;
-    sigdelset(&withoutStartSignal, SIGFPE);
-    return systemMask()(how, &withoutStartSignal, old);
+    sigset_t withoutStartSignal;
+    if (set != nullptr && how != SIG_UNBLOCK) {
+        withoutStartSignal = *set;
+        sigdelset(&withoutStartSignal, SIGFPE);
+        set = &withoutStartSignal;
+    }
+    return static_cast<int>(syscall(SYS_rt_sigprocmask, how, set, old, _NSIG / 8));
 }
 
 extern "C" int ppoll(pollfd* fds, nfds_t count, const timespec* timeout, const sigset_t* mask) {
-    using Poll = int (*)(pollfd*, nfds_t, const timespec*, const sigset_t*);
-    static Poll systemPoll = nullptr;
-    if (systemPoll == nullptr)
-        systemPoll = reinterpret_cast<Poll>(dlsym(RTLD_NEXT, "ppoll"));
-    const int result = systemPoll(fds, count, timeout, mask);
+    timespec left = timeout ? *timeout : timespec{}; // the kernel writes the time left here
+    const int result = static_cast<int>(
+        syscall(SYS_ppoll, fds, count, timeout ? &left : nullptr, mask, _NSIG / 8));
     const int error = errno;
     sigset_t nothing;
     sigemptyset(&nothing);
-    systemMask()(SIG_BLOCK, &nothing, nullptr);
+    sigprocmask(SIG_BLOCK, &nothing, nullptr);
     errno = error;
     return result;
 }
