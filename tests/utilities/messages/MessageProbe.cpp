@@ -17,13 +17,15 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 int main(int, char** argv) {
     std::setlocale(LC_ALL, "");
     const std::string command = argv[1], before = std::setlocale(LC_MESSAGES, nullptr);
     if (command != "text" && command != "reopen") {
-        const XPG4MsgServer* server = ZOR_Message::createServer(command == "-" ? nullptr : argv[1]);
+        const std::unique_ptr<XPG4MsgServer> server(
+            ZOR_Message::createServer(command == "-" ? nullptr : argv[1]));
         std::printf("%s %s %s\n", before.c_str(), std::setlocale(LC_MESSAGES, nullptr),
                     server->getText(1, 33).buffer());
         return 0;

@@ -151,6 +151,19 @@ TEST(StringClassesTest, WhatCharAndEncodedStringsAdd) {
     // Only ASCII letters fold, not their neighbours nor accented letters.
     EXPECT_EQ(text(CharString(L"`az{@AZ[\xE9").upper()), "`AZ{@AZ[\xE9");
     EXPECT_EQ(text(CharString(L"`az{@AZ[\xC9").lower()), "`az{@az[\xC9");
+    // How far two texts agree: ASCII letters fold unless exact, other units never do.
+    const struct {
+        const wchar_t *a, *b;
+        int exact;
+    } matches[] = {{L"PATH", L"path", 0},
+                   {L"PATH", L"path", 1},
+                   {L"Pa\xE9x", L"pA\xC9x", 0},
+                   {L"a[", L"A{", 0},
+                   {L"ab", L"abc", 1}};
+    std::string matched;
+    for (const auto& m : matches)
+        matched += std::to_string(CharString(m.a).matchLength(CharString(m.b), m.exact));
+    EXPECT_EQ(matched, "40212");
     EXPECT_TRUE(CharString(L"09").isDigits() && CharString(L"10").isBinaryDigits() &&
                 CharString(L"09afAF").isHexDigits() && !CharString(L"").isDigits() &&
                 !CharString(L":").isDigits() && !CharString(L"2").isBinaryDigits() &&
