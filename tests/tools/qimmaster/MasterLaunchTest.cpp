@@ -77,6 +77,8 @@ std::vector<MasterLaunch> launches() {
         {"ShellRefuses", {"--timeline", "--", "/bin/true"}, {}, "#!/bin/sh\nexit 255\n",
          "exit 125", {}, {"exited with status 255 before the flag record (type 3, flag 1): it "
          "rejected its command line or could not use the queue (run with"}, 0},
+        {"ShellEnds", {"--timeline", "--", "/bin/true"}, {}, "#!/bin/sh\nexit 3\n", "exit 125", {},
+         {"exited with status 3 before the flag record", "!rejected its command line"}, 0},
         {"ShellMissing", {"--timeline", "--", "/bin/true"}, {}, "", "exit 125", {},
          {"cannot start the shell"}, 0},
         // An interrupt is the running program's; terminated, qimmaster cleans up; killed, it
