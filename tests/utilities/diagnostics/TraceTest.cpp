@@ -22,6 +22,7 @@
 
 #include <climits>
 #include <filesystem>
+#include <memory>
 #include <regex>
 #include <sys/wait.h>
 #include <thread>
@@ -136,14 +137,15 @@ TEST(TraceOutputTest, WhatLiesAtTheDestinationDecidesWhetherItOpens) {
         const std::string own = directory.file(std::to_string(getpid()) + ".trc");
         const std::string setUp = "cd " + directory.path() + ";echo victim>victim;" + command;
         ASSERT_EQ(std::system(setUp.c_str()), 0);
-        TraceWorker worker(qimtest::utf8(directory.path() + "/" + destination + ",vek"));
-        worker.arm();
+        auto worker = std::make_unique<TraceWorker>(
+            qimtest::utf8(directory.path() + "/" + destination + ",vek"));
+        worker->arm();
         errno = 13;
-        write(worker, "x=%d", 5);
+        write(*worker, "x=%d", 5);
         EXPECT_EQ(errno, 13) << command;
-        EXPECT_EQ(worker.state(), opens ? TraceWorker::Open : TraceWorker::Failed) << command;
-        EXPECT_EQ(qimtest::switchesOn(worker.flags).size(), opens ? 3u : 0u);
-        worker.close();
+        EXPECT_EQ(worker->state(), opens ? TraceWorker::Open : TraceWorker::Failed) << command;
+        EXPECT_EQ(qimtest::switchesOn(worker->flags).size(), opens ? 3u : 0u);
+        worker.reset(); // the worker ends the file as it goes
         EXPECT_EQ(qimtest::readFile(directory.file("victim")), "victim\n");
         EXPECT_FALSE(std::filesystem::exists(directory.file("nothing")));
         const std::string text =
